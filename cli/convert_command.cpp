@@ -1,0 +1,135 @@
+#include "convert_command.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "plan_conversion.h"
+#include "source_scanner.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr std::string_view kProgram = "tarnwick-convert";
+
+#ifdef _WIN32
+constexpr std::string_view kSeparators = "\\/:";
+#else
+constexpr std::string_view kSeparators = "/";
+#endif
+
+constexpr std::string_view kUsage =
+    "Usage: tarnwick-convert [--output-dir DIR] FILE...\n"
+    "Converts each FSX flight plan FILE into the FS9 flight plan \"FS9_\" + its name,\n"
+    "written beside FILE, or into DIR. An existing plan of that name is overwritten.\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output-dir DIR  write the FS9 plans into DIR\n"
+    "  -h, --help            show this help and exit\n"
+    "      --version         show the version and exit\n"
+    "      --                treat every later argument as a FILE\n"
+    "\n"
+    "Exit status: 0 when every FILE was converted, 1 when any was not, 2 for a usage error.\n";
+
+struct Options {
+  std::optional<std::string> outputDir;
+  std::vector<std::string> files;
+  bool help = false;
+  bool version = false;
+};
+
+// Parses the arguments; the text of a usage error otherwise.
+std::optional<std::string> ParseArguments(const std::vector<std::string>& arguments,
+                                          Options& options) {
+  bool onlyFiles = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (onlyFiles || argument.size() < 2 || argument[0] != '-') {
+      options.files.push_back(argument);
+    } else if (argument == "--") {
+      onlyFiles = true;
+    } else if (argument == "-h" || argument == "--help") {
+      options.help = true;
+    } else if (argument == "--version") {
+      options.version = true;
+    } else if (argument == "-o" || argument == "--output-dir") {
+      if (i + 1 == arguments.size()) return "option '" + argument + "' needs a folder";
+      options.outputDir = arguments[++i];
+    } else if (argument.rfind("--output-dir=", 0) == 0) {
+      options.outputDir = argument.substr(std::string_view("--output-dir=").size());
+    } else {
+      return "unknown option '" + argument + "'";
+    }
+  }
+  if (!options.help && !options.version && options.files.empty()) return "no FILE given";
+  return std::nullopt;
+}
+
+// Why `source` cannot be converted before it is even read, if it cannot.
+std::optional<std::string> SourceProblem(const std::string& source) {
+  std::error_code error;
+  const auto status = std::filesystem::status(source, error);
+  if (!std::filesystem::exists(status)) return "no such file";
+  if (std::filesystem::is_directory(status)) return "is a folder, not a flight plan file";
+  if (OpenSource(source) == nullptr) return "cannot be read";
+  return std::nullopt;
+}
+
+bool ConvertOne(const std::string& source, const Options& options, std::ostream& out,
+                std::ostream& err) {
+  const std::string target = TargetPathFor(source, options.outputDir);
+  std::optional<std::string> problem = SourceProblem(source);
+  if (!problem) {
+    switch (ConvertFlightPlan(source, target)) {
+      case ConversionResult::Converted:
+        out << source << " -> " << target << std::endl;
+        return true;
+      case ConversionResult::NotFsxPlan:
+        problem = "Wrong format - no FSX Flightplan!";
+        break;
+      case ConversionResult::TargetNotWritten:
+        problem = "the FS9 plan " + target + " could not be written";
+        break;
+    }
+  }
+  err << kProgram << ": " << source << ": " << *problem << std::endl;
+  return false;
+}
+
+}  // namespace
+
+std::string TargetPathFor(std::string_view source, std::optional<std::string_view> outputDir) {
+  const std::size_t separator = source.find_last_of(kSeparators);
+  const std::size_t nameStart = separator == std::string_view::npos ? 0 : separator + 1;
+  const std::string name = "FS9_" + std::string(source.substr(nameStart));
+  if (!outputDir) return std::string(source.substr(0, nameStart)) + name;
+  std::string folder(*outputDir);
+  if (!folder.empty() && kSeparators.find(folder.back()) == std::string_view::npos) {
+    folder += '/';
+  }
+  return folder + name;
+}
+
+int RunConvertCommand(const std::vector<std::string>& arguments, std::ostream& out,
+                      std::ostream& err) {
+  Options options;
+  if (const auto usageError = ParseArguments(arguments, options)) {
+    err << kProgram << ": " << *usageError << "\nTry '" << kProgram << " --help'.\n";
+    return 2;
+  }
+  if (options.help) {
+    out << kUsage;
+    return 0;
+  }
+  if (options.version) {
+    out << kProgram << ' ' << TARNWICK_VERSION << '\n';
+    return 0;
+  }
+  bool allConverted = true;
+  for (const std::string& file : options.files) {
+    allConverted = ConvertOne(file, options, out, err) && allConverted;
+  }
+  return allConverted ? 0 : 1;
+}
+
+}  // namespace tarnwick

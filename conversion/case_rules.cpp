@@ -1,0 +1,66 @@
+#include "case_rules.h"
+
+#include <utility>
+
+namespace tarnwick {
+
+namespace {
+
+std::string MapBytes(std::string_view text, const SingleByteCaseRules::Table& table) {
+  std::string mapped(text);
+  for (char& byte : mapped) {
+    byte = static_cast<char>(table[static_cast<unsigned char>(byte)]);
+  }
+  return mapped;
+}
+
+// Pairs of (upper, lower) in Windows-1252 beyond A-Z: S/Z with caron, OE, Y with diaeresis, and
+// the accented Latin-1 capitals (0xD7, the multiplication sign, is no letter).
+constexpr std::pair<unsigned char, unsigned char> kWindows1252Pairs[] = {
+    {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8E, 0x9E}, {0x9F, 0xFF}};
+
+SingleByteCaseRules MakeWindows1252() {
+  SingleByteCaseRules::Table lower{};
+  SingleByteCaseRules::Table upper{};
+  for (int byte = 0; byte < 256; ++byte) {
+    lower[byte] = upper[byte] = static_cast<unsigned char>(byte);
+  }
+  auto pair = [&](int big, int small) {
+    lower[big] = static_cast<unsigned char>(small);
+    upper[small] = static_cast<unsigned char>(big);
+  };
+  for (int big = 'A'; big <= 'Z'; ++big) pair(big, big + 32);
+  for (int big = 0xC0; big <= 0xDE; ++big) {
+    if (big != 0xD7) pair(big, big + 32);
+  }
+  for (const auto& [big, small] : kWindows1252Pairs) pair(big, small);
+  return SingleByteCaseRules(lower, upper);
+}
+
+}  // namespace
+
+std::ptrdiff_t CaseRules::Find(std::string_view line, std::string_view text,
+                               std::ptrdiff_t start) const {
+  if (start < 0) start = 0;
+  if (start > static_cast<std::ptrdiff_t>(line.size())) return -1;
+  const auto found = line.find(text, static_cast<std::size_t>(start));
+  return found == std::string_view::npos ? -1 : static_cast<std::ptrdiff_t>(found);
+}
+
+SingleByteCaseRules::SingleByteCaseRules(const Table& lower, const Table& upper)
+    : lower_(lower), upper_(upper) {}
+
+std::string SingleByteCaseRules::Lower(std::string_view text) const {
+  return MapBytes(text, lower_);
+}
+
+std::string SingleByteCaseRules::Upper(std::string_view text) const {
+  return MapBytes(text, upper_);
+}
+
+const CaseRules& Windows1252CaseRules() {
+  static const SingleByteCaseRules rules = MakeWindows1252();
+  return rules;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tarnwick {
+
+// Letter case of the code page that the plan's bytes are read in. The bytes are never decoded;
+// only the code page's own upper- and lower-case partners are swapped.
+class CaseRules {
+ public:
+  virtual ~CaseRules() = default;
+
+  virtual std::string Lower(std::string_view text) const = 0;
+  virtual std::string Upper(std::string_view text) const = 0;
+
+  // Position of the first occurrence of `text` in `line` at or after `start`, or -1 when there
+  // is none or `start` lies beyond the line. A code page with double-byte characters overrides
+  // this so that a match never begins inside one.
+  virtual std::ptrdiff_t Find(std::string_view line, std::string_view text,
+                              std::ptrdiff_t start) const;
+};
+
+// A single-byte code page given as two 256-entry tables.
+class SingleByteCaseRules : public CaseRules {
+ public:
+  using Table = std::array<unsigned char, 256>;
+
+  SingleByteCaseRules(const Table& lower, const Table& upper);
+
+  std::string Lower(std::string_view text) const override;
+  std::string Upper(std::string_view text) const override;
+
+ private:
+  Table lower_;
+  Table upper_;
+};
+
+// Windows-1252, the code page of Western Windows systems and the rule wherever no other applies.
+const CaseRules& Windows1252CaseRules();
+
+}  // namespace tarnwick

@@ -1,0 +1,150 @@
+#include "number_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+#include "white_space.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr bool IsDigit(char byte) { return byte >= '0' && byte <= '9'; }
+
+std::string_view SkipLeadingWhiteSpace(std::string_view text) {
+  while (!text.empty() && IsWhiteSpace(text.front())) text.remove_prefix(1);
+  return text;
+}
+
+// Removes an optional sign from the front of `text`; true when it was a minus.
+bool TakeSign(std::string_view& text) {
+  if (text.empty() || (text.front() != '+' && text.front() != '-')) return false;
+  const bool negative = text.front() == '-';
+  text.remove_prefix(1);
+  return negative;
+}
+
+std::size_t CountDigits(std::string_view text, std::size_t from) {
+  std::size_t count = 0;
+  while (from + count < text.size() && IsDigit(text[from + count])) ++count;
+  return count;
+}
+
+// Length of the decimal number at the start of `text` (no sign), 0 when there is none.
+std::size_t DecimalNumberLength(std::string_view text) {
+  std::size_t length = CountDigits(text, 0);
+  std::size_t digits = length;
+  if (length < text.size() && text[length] == '.') {
+    const std::size_t fraction = CountDigits(text, length + 1);
+    digits += fraction;
+    length += 1 + fraction;
+  }
+  if (digits == 0) return 0;
+  if (length < text.size() && (text[length] == 'e' || text[length] == 'E')) {
+    std::size_t exponent = length + 1;
+    if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) ++exponent;
+    const std::size_t exponentDigits = CountDigits(text, exponent);
+    if (exponentDigits > 0) length = exponent + exponentDigits;
+  }
+  return length;
+}
+
+// Whether a number that from_chars found out of range is too large (rather than too small):
+// the decimal position of its first non-zero digit decides.
+bool IsOverflow(std::string_view number) {
+  const std::size_t exponentMark = number.find_first_of("eE");
+  const std::string_view mantissa = number.substr(0, exponentMark);
+  long long magnitude = 0;
+  if (exponentMark != std::string_view::npos) {
+    magnitude = ReadWholeNumber(number.substr(exponentMark + 1));
+  }
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const std::size_t firstNonZero = mantissa.find_first_of("123456789");
+  if (firstNonZero == std::string_view::npos) return false;
+  const long long place = firstNonZero < point ? static_cast<long long>(point - firstNonZero) - 1
+                                               : -static_cast<long long>(firstNonZero - point);
+  return magnitude + place > 0;
+}
+
+// Adds one to a string of decimal digits.
+void Increment(std::string& digits) {
+  for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+    if (*it != '9') {
+      ++*it;
+      return;
+    }
+    *it = '0';
+  }
+  digits.insert(digits.begin(), '1');
+}
+
+std::string PadLeft(std::string text, std::size_t width) {
+  if (text.size() < width) text.insert(0, width - text.size(), ' ');
+  return text;
+}
+
+// |value| in hundredths as decimal digits, rounded half up on its 17 significant digits.
+std::string Hundredths(double magnitude) {
+  constexpr int kPrecision = 16;  // digits after the first: 17 significant digits
+  char buffer[32];
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                                     std::chars_format::scientific, kPrecision);
+  const std::string_view text(buffer, static_cast<std::size_t>(written.ptr - buffer));
+  std::string digits = std::string(1, text[0]) + std::string(text.substr(2, kPrecision));
+  const long long exponent = ReadWholeNumber(text.substr(text.find('e') + 1));
+  // value * 100 = digits * 10^(exponent + 2 - kPrecision)
+  const long long shift = exponent + 2 - kPrecision;
+  if (shift >= 0) return digits + std::string(static_cast<std::size_t>(shift), '0');
+  const auto dropped = static_cast<std::size_t>(-shift);
+  if (dropped > digits.size()) return "0";
+  const bool roundUp = digits[digits.size() - dropped] >= '5';
+  digits.resize(digits.size() - dropped);
+  if (digits.empty()) digits = "0";
+  if (roundUp) Increment(digits);
+  return digits;
+}
+
+}  // namespace
+
+std::int32_t ReadWholeNumber(std::string_view text) {
+  text = SkipLeadingWhiteSpace(text);
+  const bool negative = TakeSign(text);
+  constexpr long long kLimit = 1LL << 31;
+  long long magnitude = 0;
+  for (std::size_t i = 0; i < text.size() && IsDigit(text[i]); ++i) {
+    magnitude = std::min(magnitude * 10 + (text[i] - '0'), kLimit);
+  }
+  if (negative) return static_cast<std::int32_t>(-magnitude);
+  return static_cast<std::int32_t>(std::min(magnitude, kLimit - 1));
+}
+
+double ReadDecimalNumber(std::string_view text) {
+  text = SkipLeadingWhiteSpace(text);
+  const bool negative = TakeSign(text);
+  const std::string_view number = text.substr(0, DecimalNumberLength(text));
+  if (number.empty()) return 0.0;
+  double magnitude = 0.0;
+  const auto result = std::from_chars(number.data(), number.data() + number.size(), magnitude,
+                                      std::chars_format::general);
+  if (result.ec == std::errc::result_out_of_range) {
+    magnitude = IsOverflow(number) ? std::numeric_limits<double>::infinity() : 0.0;
+  }
+  return negative ? -magnitude : magnitude;
+}
+
+std::string FormatMinutesField(double value) {
+  constexpr std::size_t kWidth = 5;
+  const std::string sign = std::signbit(value) ? "-" : "";
+  if (std::isinf(value)) return PadLeft(sign + "inf", kWidth);
+  if (std::isnan(value)) return PadLeft(sign + "nan", kWidth);
+  std::string digits = Hundredths(std::fabs(value));
+  const std::size_t firstSignificant = std::min(digits.find_first_not_of('0'), digits.size());
+  digits.erase(0, firstSignificant);
+  if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+  const std::size_t units = digits.size() - 2;
+  return PadLeft(sign + digits.substr(0, units) + "." + digits.substr(units), kWidth);
+}
+
+}  // namespace tarnwick

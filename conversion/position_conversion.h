@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace tarnwick {
+
+// The double nearest to 1/60: seconds are multiplied by it, not divided by 60, so that the
+// minutes come out exactly as the target simulator's own plans have them.
+inline constexpr double SecondsFactor = 0.016666666666666666;
+
+// Turns a source position, "n47° 26' 56.40",w122° 18' 42.60",+000429.00" (degrees, minutes and
+// seconds, then the altitude), into target position text, "n47* 26.94', w122* 18.71', +000429.00"
+// (degrees and decimal minutes). Pure text work: every input yields a text, and case is kept.
+std::string ConvertPosition(std::string position);
+
+}  // namespace tarnwick

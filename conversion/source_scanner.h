@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <streambuf>
+#include <string>
+#include <string_view>
+
+#include "case_rules.h"
+
+namespace tarnwick {
+
+// Longest piece of a physical line that one read takes; a longer line arrives in pieces, which
+// keeps memory bounded whatever the file holds.
+inline constexpr std::size_t MaxLineBytes = 65536;
+
+// Opens a plan for reading in binary mode; null when it cannot be opened.
+std::unique_ptr<std::streambuf> OpenSource(const std::string& path);
+
+// Reads the source plan line by line, each line lower-cased and trimmed, and finds elements by
+// their start tag. The source is never parsed as XML: values are cut out of lines by position.
+class SourceScanner {
+ public:
+  // A null `source` is a source that could not be opened: every read fails.
+  SourceScanner(std::unique_ptr<std::streambuf> source, const CaseRules& rules);
+
+  // Reads the next line (or the next MaxLineBytes piece of a long one) and normalises it. A CR
+  // right before the LF is dropped, and a zero byte ends the line's content.
+  const std::string& ReadNormalizedLine();
+
+  const std::string& Line() const { return line_; }
+  const CaseRules& Rules() const { return rules_; }
+
+  // Set by the read that met the end of the data.
+  bool AtEndOfSource() const { return end_of_input_; }
+  // Nothing more can be read: the end was met or a read or seek failed.
+  bool Exhausted() const { return end_of_input_ || failed_; }
+
+  bool LineContains(std::string_view text) const;
+  std::ptrdiff_t TagPosition(std::string_view text, std::ptrdiff_t start) const;
+  bool LineIs(std::string_view text) const { return line_ == text; }
+
+  // Replaces the line by the run of `count` bytes from `first`, clamped to the line.
+  const std::string& CutLine(std::ptrdiff_t first, std::ptrdiff_t count);
+  // The text between start and end tag of a line that holds just the element, cut by position.
+  const std::string& ElementValue(std::string_view tag);
+
+  // Reads on until a line holds `tag` (its value) or equals `scopeEnd` (empty value); a search
+  // that meets the end of the source yields the empty value too.
+  std::string FindElement(std::string_view tag, std::optional<std::string_view> scopeEnd);
+
+  // Back to the first line; the end of the source no longer counts as met.
+  void RewindSource();
+  // Seeks by 0 from the read position: reading goes on with the next line.
+  void ResyncSource();
+  void Close() { source_.reset(); }
+
+ private:
+  void TakeLine();
+
+  std::unique_ptr<std::streambuf> source_;
+  const CaseRules& rules_;
+  std::string line_;
+  bool end_of_input_ = false;
+  bool failed_ = false;
+};
+
+}  // namespace tarnwick

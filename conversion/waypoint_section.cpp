@@ -1,0 +1,133 @@
+#include "waypoint_section.h"
+
+#include <cstdint>
+#include <string>
+
+#include "plan_conversion.h"
+#include "position_conversion.h"
+
+namespace tarnwick {
+
+namespace {
+
+// The start tag with its attribute name; the identifier is cut from behind it by position.
+constexpr std::string_view kWaypointStart = "<atcwaypoint id=";
+
+std::string TypeLetter(const std::string& type) {
+  if (type == "airport") return "A";
+  if (type == "vor") return "V";
+  if (type == "ndb") return "N";
+  if (type == "user" || type == "intersection") return "I";
+  return type;
+}
+
+struct Waypoint {
+  std::string identifier;
+  std::string typeLetter;
+  std::string position;
+  std::string region;  // carried over to the next waypoint when it has no region of its own
+};
+
+// Reads on to the next waypoint start line and leaves its identifier in the scanner's line;
+// false when the document or the source ends first.
+bool FindIdentifier(SourceScanner& scanner) {
+  scanner.ResyncSource();
+  for (;;) {
+    scanner.ReadNormalizedLine();
+    bool cut = false;
+    if (scanner.LineContains(kWaypointStart)) {
+      // From the second byte after the tag up to the byte before the next '>': the quoted text.
+      const std::ptrdiff_t tag = scanner.TagPosition(kWaypointStart, 0);
+      const std::ptrdiff_t close = scanner.TagPosition(">", tag + 1);
+      const auto skip = static_cast<std::ptrdiff_t>(kWaypointStart.size()) + 1;
+      scanner.CutLine(tag + skip, close - tag - skip - 1);
+      cut = true;
+    }
+    if (scanner.LineIs(WaypointEnd)) {
+      scanner.ResyncSource();
+      continue;
+    }
+    if (scanner.LineIs(DocumentEnd)) return false;
+    if (cut) return true;
+    if (scanner.Exhausted()) return false;
+  }
+}
+
+enum class Reading { Complete, Dropped, Stopped };
+
+// Reads one waypoint element after its identifier: its type, position and region.
+Reading ReadWaypointBody(SourceScanner& scanner, Waypoint& waypoint) {
+  const CaseRules& rules = scanner.Rules();
+  WaypointSearch search = FindWaypointElement(scanner, "<atcwaypointtype>");
+  if (search != WaypointSearch::Found) {
+    return search == WaypointSearch::AtWaypointEnd ? Reading::Dropped : Reading::Stopped;
+  }
+  waypoint.typeLetter = TypeLetter(scanner.Line());
+  search = FindWaypointElement(scanner, "<worldposition>");
+  if (search != WaypointSearch::Found) {
+    return search == WaypointSearch::AtWaypointEnd ? Reading::Dropped : Reading::Stopped;
+  }
+  waypoint.position = rules.Upper(ConvertPosition(scanner.Line()));
+  search = FindWaypointElement(scanner, "<icaoregion>");
+  if (search == WaypointSearch::Found) {
+    waypoint.region = rules.Upper(scanner.Line());
+  } else if (search != WaypointSearch::AtWaypointEnd) {
+    return Reading::Stopped;
+  }
+  // An airport line never carries a region, and the next waypoint inherits none from it.
+  if (waypoint.typeLetter == "A") waypoint.region.clear();
+  return Reading::Complete;
+}
+
+void WriteWaypointLine(TargetWriter& writer, std::int64_t number, const Waypoint& waypoint) {
+  writer.WriteText("waypoint.");
+  writer.WriteNumber(number);
+  writer.WriteText("=");
+  writer.WriteText(waypoint.region);
+  writer.WriteText(", ");
+  writer.WriteText(waypoint.identifier);
+  writer.WriteText(", , ");
+  writer.WriteText(waypoint.identifier);
+  writer.WriteText(", ");
+  writer.WriteText(waypoint.typeLetter);
+  writer.WriteText(", ");
+  writer.WriteText(waypoint.position);
+  writer.WriteText(",");
+  writer.EndLine();
+}
+
+}  // namespace
+
+WaypointSearch FindWaypointElement(SourceScanner& scanner, std::string_view tag) {
+  scanner.ResyncSource();
+  for (;;) {
+    scanner.ReadNormalizedLine();
+    bool found = false;
+    if (scanner.LineContains(tag)) {
+      scanner.ElementValue(tag);
+      found = true;
+    }
+    // Tested after the cut: on the element's own line these look at its value.
+    if (scanner.LineIs(WaypointEnd)) return WaypointSearch::AtWaypointEnd;
+    if (scanner.LineIs(DocumentEnd)) return WaypointSearch::AtDocumentEnd;
+    if (found) return WaypointSearch::Found;
+    if (scanner.Exhausted()) return WaypointSearch::SourceExhausted;
+  }
+}
+
+void WaypointSection(SourceScanner& scanner, TargetWriter& writer) {
+  if (scanner.AtEndOfSource()) return;
+  Waypoint waypoint;
+  std::int64_t number = 0;
+  while (!writer.Failed() && FindIdentifier(scanner)) {
+    waypoint.identifier = scanner.Rules().Upper(scanner.Line());
+    const Reading reading = ReadWaypointBody(scanner, waypoint);
+    if (reading == Reading::Stopped) return;
+    if (reading == Reading::Dropped) continue;
+    WriteWaypointLine(writer, number, waypoint);
+    ++number;
+    if (scanner.AtEndOfSource()) return;
+  }
+}
+
+}  // namespace tarnwick

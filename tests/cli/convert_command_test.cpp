@@ -1,0 +1,191 @@
+#include "convert_command.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "plan_conversion.h"
+#include "test_files.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+const std::string kExample = std::string(TARNWICK_EXAMPLES_DIR) + "/EDDF-EDDM.pln";
+
+struct PathCase {
+  std::string source;
+  std::optional<std::string> outputDir;
+  std::string target;
+};
+
+class TargetPathForTest : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(TargetPathForTest, PrefixesTheFileName) {
+  std::optional<std::string_view> outputDir;
+  if (GetParam().outputDir) outputDir = *GetParam().outputDir;
+  EXPECT_EQ(TargetPathFor(GetParam().source, outputDir), GetParam().target);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, TargetPathForTest,
+    ::testing::Values(PathCase{"plans/Route.pln", std::nullopt, "plans/FS9_Route.pln"},
+                      PathCase{"Route.pln", std::nullopt, "FS9_Route.pln"},
+                      PathCase{"/Route.pln", std::nullopt, "/FS9_Route.pln"},
+                      PathCase{"a/FS9_Route.PLN", std::nullopt, "a/FS9_FS9_Route.PLN"},
+                      PathCase{"a/b.c/plan", std::nullopt, "a/b.c/FS9_plan"},
+                      PathCase{"a/Route.pln", "out", "out/FS9_Route.pln"},
+                      PathCase{"a/Route.pln", "out/", "out/FS9_Route.pln"},
+                      PathCase{"Route.pln", "", "FS9_Route.pln"}));
+
+struct CommandRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+CommandRun RunCommand(std::vector<std::string> arguments) {
+  std::ostringstream out;
+  std::ostringstream err;
+  const int status = RunConvertCommand(arguments, out, err);
+  return {status, out.str(), err.str()};
+}
+
+TEST(ConvertCommandTest, ConvertsBesideTheSource) {
+  TempDir dir;
+  WriteFile(dir.File("Route.pln"), ReadFile(kExample));
+  const CommandRun run = RunCommand({dir.File("Route.pln")});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, dir.File("Route.pln") + " -> " + dir.File("FS9_Route.pln") + "\n");
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(ReadFile(dir.File("FS9_Route.pln")),
+            ReadFile(std::string(TARNWICK_EXAMPLES_DIR) + "/FS9_EDDF-EDDM.pln"));
+}
+
+TEST(ConvertCommandTest, WritesExactlyWhatTheConversionWrites) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.File("cli"));
+  ASSERT_EQ(RunCommand({"-o", dir.File("cli"), kExample}).status, 0);
+  ASSERT_EQ(ConvertFlightPlan(kExample, dir.File("direct.pln")), ConversionResult::Converted);
+  EXPECT_EQ(ReadFile(dir.File("cli/FS9_EDDF-EDDM.pln")), ReadFile(dir.File("direct.pln")));
+}
+
+struct UsageCase {
+  std::string name;
+  std::vector<std::string> arguments;
+  int status;
+  std::string outStart;
+  std::string err;
+};
+
+class UsageTest : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(UsageTest, AnswersWithStatusAndText) {
+  const CommandRun run = RunCommand(GetParam().arguments);
+  EXPECT_EQ(run.status, GetParam().status);
+  EXPECT_EQ(run.out.substr(0, GetParam().outStart.size()), GetParam().outStart);
+  EXPECT_EQ(run.err, GetParam().err);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, UsageTest,
+    ::testing::Values(
+        UsageCase{
+            "Help", {"--help"}, 0, "Usage: tarnwick-convert [--output-dir DIR] FILE...\n", ""},
+        UsageCase{"ShortHelp", {"x.pln", "-h"}, 0, "Usage:", ""},
+        UsageCase{"Version", {"--version"}, 0, "tarnwick-convert " TARNWICK_VERSION_TEXT "\n", ""},
+        UsageCase{"NoFile",
+                  {},
+                  2,
+                  "",
+                  "tarnwick-convert: no FILE given\nTry 'tarnwick-convert --help'.\n"},
+        UsageCase{"UnknownOption",
+                  {"--force", "x.pln"},
+                  2,
+                  "",
+                  "tarnwick-convert: unknown option '--force'\nTry 'tarnwick-convert --help'.\n"},
+        UsageCase{"OutputDirWithoutFolder",
+                  {"x.pln", "--output-dir"},
+                  2,
+                  "",
+                  "tarnwick-convert: option '--output-dir' needs a folder\nTry 'tarnwick-convert "
+                  "--help'.\n"},
+        UsageCase{"MissingFile",
+                  {"/nonexistent/x.pln"},
+                  1,
+                  "",
+                  "tarnwick-convert: /nonexistent/x.pln: no such file\n"},
+        UsageCase{"Folder",
+                  {"--", "/"},
+                  1,
+                  "",
+                  "tarnwick-convert: /: is a folder, not a flight plan file\n"}),
+    [](const auto& test) { return test.param.name; });
+
+TEST(ConvertCommandTest, ReportsEachFileAndGoesOnAfterAFailure) {
+  TempDir dir;
+  WriteFile(dir.File("fs9.pln"), "[flightplan]\r\ntitle=X\r\n");
+  WriteFile(dir.File("-dash.pln"), ReadFile(kExample));
+  const CommandRun run = RunCommand({"--output-dir=" + dir.File(""), dir.File("fs9.pln"), "--",
+                                     dir.File("-dash.pln"), dir.File("gone.pln")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, dir.File("-dash.pln") + " -> " + dir.File("FS9_-dash.pln") + "\n");
+  EXPECT_EQ(run.err, "tarnwick-convert: " + dir.File("fs9.pln") +
+                         ": Wrong format - no FSX Flightplan!\ntarnwick-convert: " +
+                         dir.File("gone.pln") + ": no such file\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("FS9_fs9.pln")));
+}
+
+TEST(ConvertCommandTest, SaysPlainlyWhenTheTargetCannotBeWritten) {
+  TempDir dir;
+  const CommandRun run = RunCommand({"-o", dir.File("none"), kExample});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "tarnwick-convert: " + kExample + ": the FS9 plan " +
+                         dir.File("none/FS9_EDDF-EDDM.pln") + " could not be written\n");
+}
+
+// The real program over every corpus plan in one run: no crash, the FSX plans written exactly as
+// the conversion writes them, the others reported one line each.
+TEST(ConvertProgramTest, ConvertsTheWholeCorpus) {
+  TempDir dir;
+  std::vector<std::string> plans;
+  std::string command = std::string(TARNWICK_CONVERT_EXE) + " -o " + dir.File("out");
+  for (const auto& entry : std::filesystem::directory_iterator(testing::CorpusDir() / "fsx")) {
+    plans.push_back(entry.path().string());
+    command += " '" + entry.path().string() + "'";
+  }
+  std::filesystem::create_directory(dir.File("out"));
+  command += " >" + dir.File("stdout") + " 2>" + dir.File("stderr");
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  int converted = 0;
+  for (const std::string& plan : plans) {
+    const std::string name = std::filesystem::path(plan).filename().string();
+    const std::string written = dir.File("out/FS9_" + name);
+    if (ConvertFlightPlan(plan, dir.File("expected.pln")) != ConversionResult::Converted) {
+      EXPECT_FALSE(std::filesystem::exists(written)) << name;
+      EXPECT_NE(ReadFile(dir.File("stderr")).find(plan + ": Wrong format - no FSX Flightplan!\n"),
+                std::string::npos);
+      continue;
+    }
+    ++converted;
+    EXPECT_EQ(ReadFile(written), ReadFile(dir.File("expected.pln"))) << name;
+  }
+  EXPECT_EQ(converted, 42);
+  const std::string out = ReadFile(dir.File("stdout"));
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), converted);
+}
+
+}  // namespace
+}  // namespace tarnwick

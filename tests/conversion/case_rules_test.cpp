@@ -1,0 +1,58 @@
+#include "case_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tarnwick {
+namespace {
+
+struct CasePair {
+  unsigned char upper;
+  unsigned char lower;
+};
+
+class Windows1252PairTest : public ::testing::TestWithParam<CasePair> {};
+
+TEST_P(Windows1252PairTest, MapsBothWays) {
+  const CaseRules& rules = Windows1252CaseRules();
+  const std::string upper(1, static_cast<char>(GetParam().upper));
+  const std::string lower(1, static_cast<char>(GetParam().lower));
+  EXPECT_EQ(rules.Lower(upper), lower);
+  EXPECT_EQ(rules.Upper(lower), upper);
+}
+
+INSTANTIATE_TEST_SUITE_P(Letters, Windows1252PairTest,
+                         ::testing::Values(CasePair{'A', 'a'}, CasePair{'Z', 'z'},
+                                           CasePair{0x8A, 0x9A}, CasePair{0x8C, 0x9C},
+                                           CasePair{0x8E, 0x9E}, CasePair{0x9F, 0xFF},
+                                           CasePair{0xC0, 0xE0}, CasePair{0xD6, 0xF6},
+                                           CasePair{0xD8, 0xF8}, CasePair{0xDE, 0xFE}));
+
+class Windows1252NonLetterTest : public ::testing::TestWithParam<unsigned char> {};
+
+TEST_P(Windows1252NonLetterTest, StaysAsItIs) {
+  const CaseRules& rules = Windows1252CaseRules();
+  const std::string text(1, static_cast<char>(GetParam()));
+  EXPECT_EQ(rules.Lower(text), text);
+  EXPECT_EQ(rules.Upper(text), text);
+}
+
+// Multiplication and division signs, sharp s, micro sign, ordinals, the bytes around A-Z and
+// a-z.
+INSTANTIATE_TEST_SUITE_P(Bytes, Windows1252NonLetterTest,
+                         ::testing::Values(0xD7, 0xF7, 0xDF, 0xB5, 0xAA, 0xBA, '@', '[', '`', '{',
+                                           0x00, 0x80, 0x83, '*', '5'));
+
+TEST(CaseRulesTest, FindHonoursTheStartPosition) {
+  const CaseRules& rules = Windows1252CaseRules();
+  EXPECT_EQ(rules.Find("abcabc", "bc", 0), 1);
+  EXPECT_EQ(rules.Find("abcabc", "bc", 2), 4);
+  EXPECT_EQ(rules.Find("abcabc", "bc", -3), 1);
+  EXPECT_EQ(rules.Find("abc", "", 3), 3);
+  EXPECT_EQ(rules.Find("abc", "x", 4), -1);
+  EXPECT_EQ(rules.Find("abc", "", 4), -1);
+}
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,303 @@
+#include "plan_conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "test_files.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::JoinLines;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+constexpr std::string_view kDeparturePosition =
+    "N50\xC2\xB0 1' 59.40\",E8\xC2\xB0 34' 14.80\",+000364.00";
+constexpr std::string_view kDestinationPosition =
+    "N48\xC2\xB0 21' 13.60\",E11\xC2\xB0 47' 10.80\",+001486.00";
+
+std::string Element(std::string_view tag, std::string_view text) {
+  return "    <" + std::string(tag) + ">" + std::string(text) + "</" + std::string(tag) + ">";
+}
+
+// The Frankfurt to Munich plan, header lines by name so that cases can drop or change one.
+struct SourcePlan {
+  std::vector<std::string> lines = {
+      R"(<?xml version="1.0" encoding="UTF-8"?>)",
+      R"(<SimBase.Document Type="AceXML" version="1,0">)",
+      Element("Descr", "AceXML Document"),
+      "    <FlightPlan.FlightPlan>",
+      Element("Title", "EDDF to EDDM"),
+      Element("FPType", "IFR"),
+      Element("RouteType", "HighAlt"),
+      Element("CruisingAlt", "29000"),
+      Element("DepartureID", "EDDF"),
+      Element("DepartureLLA", kDeparturePosition),
+      Element("DestinationID", "EDDM"),
+      Element("DestinationLLA", kDestinationPosition),
+      Element("Descr", "EDDF, EDDM"),
+      Element("DeparturePosition", "PARKING 5"),
+      Element("DepartureName", "Frankfurt/Main"),
+      Element("DestinationName", "Muenchen"),
+      R"(        <ATCWaypoint id="KABC">)",
+      "            <ATCWaypointType>Airport</ATCWaypointType>",
+      "            <WorldPosition>N47\xC2\xB0 26' 56.40\",W122\xC2\xB0 18' "
+      "42.60\",+000429.00</WorldPosition>",
+      "        </ATCWaypoint>",
+      R"(        <ATCWaypoint id="ABC">)",
+      "            <ATCWaypointType>VOR</ATCWaypointType>",
+      "            <WorldPosition>N47\xC2\xB0 26' 7.84\",W122\xC2\xB0 18' "
+      "35.08\",+000000.00</WorldPosition>",
+      "            <ICAO>",
+      "                <ICAORegion>K1</ICAORegion>",
+      "            </ICAO>",
+      "        </ATCWaypoint>",
+      R"(        <ATCWaypoint id="WP1">)",
+      "            <ATCWaypointType>User</ATCWaypointType>",
+      "            <WorldPosition>N47\xC2\xB0 30' 0.00\",W122\xC2\xB0 10' "
+      "30.00\",+000000.00</WorldPosition>",
+      "        </ATCWaypoint>",
+      "    </FlightPlan.FlightPlan>",
+      "</SimBase.Document>",
+  };
+
+  SourcePlan& Without(std::string_view fragment) {
+    std::erase_if(
+        lines, [&](const std::string& line) { return line.find(fragment) != std::string::npos; });
+    return *this;
+  }
+  SourcePlan& Replace(std::string_view fragment, std::string line) {
+    for (std::string& each : lines) {
+      if (each.find(fragment) != std::string::npos) each = line;
+    }
+    return *this;
+  }
+  std::string Bytes(std::string_view lineEnd = "\r\n") const {
+    std::string bytes;
+    for (const std::string& line : lines) bytes += line + std::string(lineEnd);
+    return bytes;
+  }
+};
+
+const std::vector<std::string> kTargetLines = {
+    "[flightplan]",
+    "AppVersion=9.1.40901",
+    "title=EDDF TO EDDM",
+    "description=EDDF, EDDM",
+    "type=IFR",
+    "routetype=3",
+    "cruising_altitude=29000",
+    "departure_id=EDDF, N50*  1.99', E8* 34.25', +000364.00",
+    "destination_id=EDDM, N48* 21.23', E11* 47.18', +001486.00",
+    "departure_position=PARKING 5",
+    "departure_name=FRANKFURT/MAIN",
+    "destination_name=MUENCHEN",
+    "waypoint.0=, KABC, , KABC, A, N47* 26.94', W122* 18.71', +000429.00,",
+    "waypoint.1=K1, ABC, , ABC, V, N47* 26.13', W122* 18.58', +000000.00,",
+    "waypoint.2=K1, WP1, , WP1, I, N47* 30.00', W122* 10.50', +000000.00,",
+};
+
+std::string TargetBytes(std::vector<std::string> lines) {
+  std::string bytes;
+  for (const std::string& line : lines) bytes += line + "\r\n";
+  return bytes;
+}
+
+// kTargetLines with the line at `index` replaced, or removed when `line` is null.
+std::string TargetWith(std::size_t index, const char* line) {
+  std::vector<std::string> lines = kTargetLines;
+  if (line == nullptr) {
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(index));
+  } else {
+    lines[index] = line;
+  }
+  return TargetBytes(lines);
+}
+
+struct Conversion {
+  ConversionResult result;
+  std::string target;
+};
+
+Conversion Convert(const std::string& sourceBytes) {
+  TempDir dir;
+  WriteFile(dir.File("Route.pln"), sourceBytes);
+  const ConversionResult result =
+      ConvertFlightPlan(dir.File("Route.pln"), dir.File("FS9_Route.pln"));
+  const bool written = std::filesystem::exists(dir.File("FS9_Route.pln"));
+  return {result, written ? ReadFile(dir.File("FS9_Route.pln")) : "(not written)"};
+}
+
+TEST(ConvertFlightPlanTest, FrankfurtToMunichByteForByte) {
+  const Conversion conversion = Convert(SourcePlan().Bytes());
+  EXPECT_EQ(conversion.result, ConversionResult::Converted);
+  EXPECT_EQ(conversion.target, TargetBytes(kTargetLines));
+}
+
+TEST(ConvertFlightPlanTest, LineEndsOfTheSourceDoNotMatter) {
+  EXPECT_EQ(Convert(SourcePlan().Bytes("\n")).target, TargetBytes(kTargetLines));
+}
+
+struct HeaderCase {
+  std::string name;
+  SourcePlan source;
+  std::string target;
+};
+
+class HeaderSectionTest : public ::testing::TestWithParam<HeaderCase> {};
+
+TEST_P(HeaderSectionTest, WritesEachHeaderLine) {
+  const Conversion conversion = Convert(GetParam().source.Bytes());
+  EXPECT_EQ(conversion.result, ConversionResult::Converted);
+  EXPECT_EQ(conversion.target, GetParam().target);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Variants, HeaderSectionTest,
+    ::testing::Values(
+        HeaderCase{"RouteTypeMissing", SourcePlan().Without("RouteType"), TargetWith(5, "routetype=0")},
+        HeaderCase{"RouteTypeEmpty", SourcePlan().Replace("RouteType", Element("RouteType", "")), TargetWith(5, "routetype=0")},
+        HeaderCase{"RouteTypeVor", SourcePlan().Replace("RouteType", Element("RouteType", "vOr")), TargetWith(5, "routetype=1")},
+        HeaderCase{"RouteTypeLowAlt", SourcePlan().Replace("RouteType", Element("RouteType", "LOWALT")), TargetWith(5, "routetype=2")},
+        HeaderCase{"RouteTypeOther", SourcePlan().Replace("RouteType", Element("RouteType", "Direct")), TargetWith(5, "routetype=")},
+        HeaderCase{"PositionMissing", SourcePlan().Without("DeparturePosition"), TargetWith(9, "departure_position=")},
+        HeaderCase{"AltitudeKeepsLowerCase", SourcePlan().Replace("CruisingAlt", Element("CruisingAlt", "FL290")), TargetWith(6, "cruising_altitude=fl290")},
+        HeaderCase{"EntitiesCopied", SourcePlan().Replace("<Title>", Element("Title", "A &amp; b")), TargetWith(2, "title=A &AMP; B")},
+        HeaderCase{"SpacesInsideTagsKept", SourcePlan().Replace("<Title>", "<Title> x </Title>"), TargetWith(2, "title= X ")},
+        HeaderCase{"TextAfterEndTagLengthensValue", SourcePlan().Replace("<DepartureID>", Element("DepartureID", "EDDF") + "x"),
+                   TargetWith(7, "departure_id=EDDF<, N50*  1.99', E8* 34.25', +000364.00")},
+        HeaderCase{"IdentifierMissing", SourcePlan().Without("<DepartureID>"),
+                   TargetWith(7, "departure_id=, N50*  1.99', E8* 34.25', +000364.00")},
+        HeaderCase{"CoordinateMissing", SourcePlan().Without("<DestinationLLA>"),
+                   TargetWith(8, "destination_id=EDDM, *  0.00', *  0.00', ")},
+        HeaderCase{"DescriptionBeforeTitleIsNotFound",
+                   SourcePlan().Without("EDDF, EDDM").Replace("<Title>", Element("Descr", "Before") + "\n" + Element("Title", "EDDF to EDDM")),
+                   TargetWith(3, "description=")},
+        HeaderCase{"Windows1252LettersUpperCased", SourcePlan().Replace("DestinationName", Element("DestinationName", "M\xFCnchen")),
+                   TargetWith(11, "destination_name=M\xDCNCHEN")},
+        // Without a title the search meets the end of the source; every other line is still found.
+        HeaderCase{"TitleMissing", SourcePlan().Without("<Title>"),
+                   [] {
+                     std::vector<std::string> lines = kTargetLines;
+                     lines[2] = "title=";
+                     lines[3] = "description=";
+                     return TargetBytes(lines);
+                   }()},
+        HeaderCase{"NoWaypoints", SourcePlan().Without("ATCWaypoint").Without("WorldPosition").Without("ICAO"),
+                   TargetBytes({kTargetLines.begin(), kTargetLines.begin() + 12})},
+        HeaderCase{"NoDocumentEnd", SourcePlan().Without("</SimBase.Document>"), TargetBytes(kTargetLines)}),
+    [](const auto& test) { return test.param.name; });
+
+struct MarkerCase {
+  std::string name;
+  std::string markerLine;
+  bool accepted;
+};
+
+class FormatMarkerTest : public ::testing::TestWithParam<MarkerCase> {};
+
+TEST_P(FormatMarkerTest, DecidesWhetherTheSourceIsAnFsxPlan) {
+  const Conversion conversion =
+      Convert(SourcePlan().Replace("AceXML Document", GetParam().markerLine).Bytes());
+  if (GetParam().accepted) {
+    EXPECT_EQ(conversion.result, ConversionResult::Converted);
+  } else {
+    EXPECT_EQ(conversion.result, ConversionResult::NotFsxPlan);
+    EXPECT_EQ(conversion.target, "(not written)");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Markers, FormatMarkerTest,
+    ::testing::Values(MarkerCase{"AnyCase", "<DESCR>acexml DOCUMENT</descr>", true},
+                      MarkerCase{"IndentedAndTrailingSpace", "\t  <Descr>AceXML Document</Descr>  ",
+                                 true},
+                      MarkerCase{"TextAround", "<a><Descr>AceXML Document</Descr><b>", true},
+                      MarkerCase{"TwoSpaces", "<Descr>AceXML  Document</Descr>", false},
+                      MarkerCase{"Tab", "<Descr>AceXML\tDocument</Descr>", false},
+                      MarkerCase{"SplitOverTwoLines", "<Descr>AceXML\nDocument</Descr>", false},
+                      MarkerCase{"Missing", "", false}),
+    [](const auto& test) { return test.param.name; });
+
+TEST(ConvertFlightPlanTest, MarkerOnTheLastLineWithoutLineEnd) {
+  EXPECT_EQ(Convert("<x>\n<Descr>AceXML Document</Descr>").result, ConversionResult::Converted);
+}
+
+TEST(ConvertFlightPlanTest, Fs9PlanIsNotAnFsxPlan) {
+  EXPECT_EQ(Convert(TargetBytes(kTargetLines)).result, ConversionResult::NotFsxPlan);
+}
+
+TEST(ConvertFlightPlanTest, MissingSourceCreatesNothing) {
+  TempDir dir;
+  EXPECT_EQ(ConvertFlightPlan(dir.File("none.pln"), dir.File("FS9_none.pln")),
+            ConversionResult::NotFsxPlan);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
+
+TEST(ConvertFlightPlanTest, ExistingTargetIsUntouchedWhenTheSourceIsNoFsxPlan) {
+  TempDir dir;
+  WriteFile(dir.File("plan.pln"), "[flightplan]\r\n");
+  WriteFile(dir.File("FS9_plan.pln"), "keep me");
+  EXPECT_EQ(ConvertFlightPlan(dir.File("plan.pln"), dir.File("FS9_plan.pln")),
+            ConversionResult::NotFsxPlan);
+  EXPECT_EQ(ReadFile(dir.File("FS9_plan.pln")), "keep me");
+}
+
+TEST(ConvertFlightPlanTest, LongerExistingTargetIsEmptiedFirst) {
+  TempDir dir;
+  WriteFile(dir.File("plan.pln"), SourcePlan().Bytes());
+  WriteFile(dir.File("FS9_plan.pln"), std::string(100000, 'x'));
+  EXPECT_EQ(ConvertFlightPlan(dir.File("plan.pln"), dir.File("FS9_plan.pln")),
+            ConversionResult::Converted);
+  EXPECT_EQ(ReadFile(dir.File("FS9_plan.pln")), TargetBytes(kTargetLines));
+}
+
+struct TargetCase {
+  std::string name;
+  // Prepares the folder and gives the target path.
+  std::string (*prepare)(const TempDir& dir);
+};
+
+class UnwritableTargetTest : public ::testing::TestWithParam<TargetCase> {};
+
+TEST_P(UnwritableTargetTest, IsReportedAndLeavesTheSourceAlone) {
+  TempDir dir;
+  const std::string source = SourcePlan().Bytes();
+  WriteFile(dir.File("plan.pln"), source);
+  const std::string target = GetParam().prepare(dir);
+  EXPECT_EQ(ConvertFlightPlan(dir.File("plan.pln"), target), ConversionResult::TargetNotWritten);
+  EXPECT_EQ(ReadFile(dir.File("plan.pln")), source);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, UnwritableTargetTest,
+    ::testing::Values(TargetCase{"FolderMissing",
+                                 [](const TempDir& dir) { return dir.File("none/FS9_plan.pln"); }},
+                      TargetCase{"TargetIsAFolder",
+                                 [](const TempDir& dir) {
+                                   std::filesystem::create_directory(dir.File("FS9_plan.pln"));
+                                   return dir.File("FS9_plan.pln");
+                                 }},
+                      TargetCase{"TargetIsTheSourceItself",
+                                 [](const TempDir& dir) { return dir.File("plan.pln"); }},
+                      TargetCase{"TargetLinksToTheSource",
+                                 [](const TempDir& dir) {
+                                   std::filesystem::create_symlink(dir.File("plan.pln"),
+                                                                   dir.File("FS9_plan.pln"));
+                                   return dir.File("FS9_plan.pln");
+                                 }},
+                      TargetCase{"DiskFull",
+                                 [](const TempDir& dir) {
+                                   std::filesystem::create_symlink("/dev/full",
+                                                                   dir.File("FS9_plan.pln"));
+                                   return dir.File("FS9_plan.pln");
+                                 }}),
+    [](const auto& test) { return test.param.name; });
+
+}  // namespace
+}  // namespace tarnwick

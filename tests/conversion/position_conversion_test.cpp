@@ -1,0 +1,76 @@
+#include "position_conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tarnwick {
+namespace {
+
+struct PositionCase {
+  std::string name;
+  std::string input;  // as the scanner delivers it: lower case, trimmed
+  std::string converted;
+};
+
+class ConvertPositionTest : public ::testing::TestWithParam<PositionCase> {};
+
+TEST_P(ConvertPositionTest, GivesDegreesAndDecimalMinutes) {
+  EXPECT_EQ(ConvertPosition(GetParam().input), GetParam().converted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, ConvertPositionTest,
+    ::testing::Values(
+        PositionCase{"NorthWest", "n47\xC2\xB0 26' 56.40\",w122\xC2\xB0 18' 42.60\",+000429.00",
+                     "n47* 26.94', w122* 18.71', +000429.00"},
+        PositionCase{"SouthEast", "s33\xC2\xB0 56' 32.98\",e151\xC2\xB0 10' 38.12\",+000021.00",
+                     "s33* 56.55', e151* 10.64', +000021.00"},
+        PositionCase{"OneDigitMinutes", "s12\xC2\xB0 5' 3.00\",w77\xC2\xB0 7' 6.60\",+000012.50",
+                     "s12*  5.05', w77*  7.11', +000012.50"},
+        PositionCase{"SixtyMinutesNoCarry",
+                     "s47\xC2\xB0 59' 59.90\",w9\xC2\xB0 0' 0.00\",+000000.00",
+                     "s47* 60.00', w9*  0.00', +000000.00"},
+        PositionCase{"HalfwayRoundsUp", "s48\xC2\xB0 3' 7.50\",e11\xC2\xB0 43' 48.20\",+000000.00",
+                     "s48*  3.13', e11* 43.80', +000000.00"},
+        PositionCase{"FrankfurtDeparture",
+                     "n50\xC2\xB0 1' 59.40\",e8\xC2\xB0 34' 14.80\",+000364.00",
+                     "n50*  1.99', e8* 34.25', +000364.00"},
+        PositionCase{"LeadingZeroMinutes", "n47\xC2\xB0 05' 3.00\",w077\xC2\xB0 07' 6.60\",+1",
+                     "n47*  5.05', w077*  7.11', +1"},
+        PositionCase{"FirstSignByteAnyValue", "n47\xE2\xB0 26' 56.40\",w122\xE2\xB0 18' 42.60\",+0",
+                     "n47* 26.94', w122* 18.71', +0"},
+        PositionCase{"SingleByteSignCostsADigit", "n47\xB0 26' 56.40\",w122\xB0 18' 42.60\",+0",
+                     "n4* 26.94', w12* 18.71', +0"},
+        PositionCase{"Empty", "", "*  0.00', *  0.00', "},
+        PositionCase{"WhiteSpaceAroundFields",
+                     " n47\xC2\xB0 26' 56.40\" , w122\xC2\xB0 18' 42.60\" , +000429.00 ",
+                     "n47* 26.94', w122* 18.71', +000429.00"},
+        PositionCase{"NoCommaIsAllAltitude", "abc", "*  0.00', *  0.00', abc"},
+        PositionCase{"OneCommaIsAllAltitude", "n1\xC2\xB0 2' 3\",+5",
+                     "n1*  2.05', *  0.00', n1\xC2\xB0 2' 3\",+5"},
+        PositionCase{"CorruptDegrees", "nhh\xC2\xB0 12' 2.24\",w118\xC2\xB0 21' 8.57\",+000778.00",
+                     "nhh* 12.04', w118* 21.14', +000778.00"},
+        PositionCase{"NoApostropheNoQuote", "n47\xC2\xB0 26,w1\xC2\xB0,+0",
+                     "n47*  0.00', w1*  0.00', +0"},
+        PositionCase{"NoSpaceBeforeMarks", "26'30\",4'\",x", "* 26.43', *  4.07', x"},
+        PositionCase{"MarkFirstByte", "'\",\"',x", "*  0.00', *  0.00', x"},
+        PositionCase{"SecondsWithExponent", "n1\xC2\xB0 0' 6e1\",e1\xC2\xB0 0' 1e999\",+0",
+                     "n1*  1.00', e1*   inf', +0"},
+        PositionCase{"NegativeSeconds", "n1\xC2\xB0 0' -0.0\",e1\xC2\xB0 -0' -0.3\",+0",
+                     "n1*  0.00', e1* -0.01', +0"},
+        PositionCase{"HugeMinutesSaturate", "n1\xC2\xB0 99999999999' 0\",e1\xC2\xB0 0' 0\",+0",
+                     "n1* 2147483647.00', e1*  0.00', +0"},
+        PositionCase{"InfAndNanReadAsZero", "n1\xC2\xB0 1' inf\",e1\xC2\xB0 1' nan\",+0",
+                     "n1*  1.00', e1*  1.00', +0"}),
+    [](const auto& test) { return test.param.name; });
+
+TEST(ConvertPositionTest, LeavesTheCallersTextAlone) {
+  const std::string position = "n47\xC2\xB0 26' 56.40\",w122\xC2\xB0 18' 42.60\",+0";
+  const std::string copy = position;
+  ConvertPosition(position);
+  EXPECT_EQ(position, copy);
+}
+
+}  // namespace
+}  // namespace tarnwick

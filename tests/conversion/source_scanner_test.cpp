@@ -1,0 +1,208 @@
+#include "source_scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+namespace {
+
+SourceScanner ScannerOver(const std::string& bytes) {
+  return SourceScanner(std::make_unique<std::stringbuf>(bytes, std::ios::in),
+                       Windows1252CaseRules());
+}
+
+struct Read {
+  std::string line;
+  bool atEnd;
+  bool operator==(const Read&) const = default;
+};
+
+void PrintTo(const Read& read, std::ostream* os) {
+  *os << '"' << read.line << '"' << (read.atEnd ? " at end" : "");
+}
+
+struct ReadCase {
+  std::string name;
+  std::string source;
+  std::vector<Read> reads;
+};
+
+class ReadNormalizedLineTest : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReadNormalizedLineTest, DeliversNormalisedLinesInOrder) {
+  SourceScanner scanner = ScannerOver(GetParam().source);
+  std::vector<Read> reads;
+  for (std::size_t i = 0; i < GetParam().reads.size(); ++i) {
+    const std::string line = scanner.ReadNormalizedLine();
+    reads.push_back({line, scanner.AtEndOfSource()});
+  }
+  EXPECT_EQ(reads, GetParam().reads);
+}
+
+const std::string kFullPiece(MaxLineBytes, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ReadNormalizedLineTest,
+    ::testing::Values(
+        ReadCase{"LastLineWithoutEnd", "a\nB", {{"a", false}, {"b", true}, {"", true}}},
+        ReadCase{"LastLineWithEnd", "a\n", {{"a", false}, {"", true}}},
+        ReadCase{"Empty", "", {{"", true}, {"", true}}},
+        ReadCase{"CrLfAndTrim", "  Foo \r\n\tBar\r\n", {{"foo", false}, {"bar", false}}},
+        ReadCase{"CrInsideStays", "a\rb\nc", {{"a\rb", false}, {"c", true}}},
+        ReadCase{"LoneCrAtEndIsTrimmed", "a\r", {{"a", true}}},
+        ReadCase{"OnlyLineEnds", "\r\n\n\r\r\n", {{"", false}, {"", false}, {"", false}}},
+        ReadCase{
+            "ZeroByteEndsContent", std::string("ab\0cd\nef", 8), {{"ab", false}, {"ef", true}}},
+        ReadCase{"InnerWhiteSpaceStays", "\t\v\f <A  B> \n", {{"<a  b>", false}}},
+        ReadCase{"HighBytesAreNoWhiteSpace", "\xA0x\x85\n", {{"\xA0x\x85", false}}},
+        ReadCase{"Windows1252Capitals",
+                 "\xC0\xD6\xD7\xD8\xDE\x8A\x8C\x8E\x9F\n",
+                 {{"\xE0\xF6\xD7\xF8\xFE\x9A\x9C\x9E\xFF", false}}},
+        ReadCase{"ExactlyOnePiece",
+                 kFullPiece + "\nnext",
+                 {{kFullPiece, false}, {"", false}, {"next", true}}},
+        ReadCase{"OneByteOverAPiece", kFullPiece + "y\n", {{kFullPiece, false}, {"y", false}}},
+        ReadCase{"CrLfRightAfterAPiece",
+                 kFullPiece + "\r\nz",
+                 {{kFullPiece, false}, {"", false}, {"z", true}}}),
+    [](const auto& test) { return test.param.name; });
+
+TEST(SourceScannerTest, TagStraddlingTwoPiecesIsFoundInNeither) {
+  const std::string source(MaxLineBytes - 3, ' ');
+  SourceScanner scanner = ScannerOver(source + "<title>x</title>\n");
+  scanner.ReadNormalizedLine();
+  EXPECT_FALSE(scanner.LineContains("<title>"));
+  scanner.ReadNormalizedLine();
+  EXPECT_FALSE(scanner.LineContains("<title>"));
+}
+
+struct CutCase {
+  std::string line;
+  std::string tag;
+  std::string value;
+};
+
+class ElementValueTest : public ::testing::TestWithParam<CutCase> {};
+
+TEST_P(ElementValueTest, CutsByPosition) {
+  SourceScanner scanner = ScannerOver(GetParam().line);
+  scanner.ReadNormalizedLine();
+  EXPECT_EQ(scanner.ElementValue(GetParam().tag), GetParam().value);
+  EXPECT_EQ(scanner.Line(), GetParam().value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ElementValueTest,
+    ::testing::Values(CutCase{"<title>eddf to eddm</title>", "<title>", "eddf to eddm"},
+                      CutCase{"<title></title>", "<title>", ""}, CutCase{"<title>", "<title>", ""},
+                      CutCase{"<title>abcdefghijklmnopqrst", "<title>", "abcdefghijkl"},
+                      CutCase{"<departureid>eddf</departureid>x", "<departureid>", "eddf<"},
+                      CutCase{"<Title> a </Title>", "<title>", " a "},
+                      CutCase{"xx<fptype>ifr</fptype>", "<fptype>", "e>ifr"}));
+
+struct ClampCase {
+  std::ptrdiff_t first;
+  std::ptrdiff_t count;
+  std::string cut;
+};
+
+class CutLineTest : public ::testing::TestWithParam<ClampCase> {};
+
+TEST_P(CutLineTest, ClampsToTheLine) {
+  SourceScanner scanner = ScannerOver("abcdef");
+  scanner.ReadNormalizedLine();
+  EXPECT_EQ(scanner.CutLine(GetParam().first, GetParam().count), GetParam().cut);
+}
+
+INSTANTIATE_TEST_SUITE_P(Clamping, CutLineTest,
+                         ::testing::Values(ClampCase{1, 3, "bcd"}, ClampCase{-5, 2, "ab"},
+                                           ClampCase{2, -1, ""}, ClampCase{4, 100, "ef"},
+                                           ClampCase{6, 1, ""}, ClampCase{60, 1, ""},
+                                           ClampCase{0, 0, ""}));
+
+TEST(SourceScannerTest, TagPositionSearchesFromStart) {
+  SourceScanner scanner = ScannerOver("a>b>c");
+  scanner.ReadNormalizedLine();
+  EXPECT_EQ(scanner.TagPosition(">", 0), 1);
+  EXPECT_EQ(scanner.TagPosition(">", 2), 3);
+  EXPECT_EQ(scanner.TagPosition(">", 4), -1);
+  EXPECT_EQ(scanner.TagPosition(">", 9), -1);
+}
+
+struct FindCase {
+  std::string name;
+  std::string source;
+  std::optional<std::string> scopeEnd;
+  std::string value;
+  std::string nextLine;  // what the read after the search delivers
+};
+
+class FindElementTest : public ::testing::TestWithParam<FindCase> {};
+
+TEST_P(FindElementTest, StopsAtTagScopeEndOrEndOfSource) {
+  SourceScanner scanner = ScannerOver(GetParam().source);
+  std::optional<std::string_view> scopeEnd;
+  if (GetParam().scopeEnd) scopeEnd = *GetParam().scopeEnd;
+  EXPECT_EQ(scanner.FindElement("<fptype>", scopeEnd), GetParam().value);
+  EXPECT_EQ(scanner.ReadNormalizedLine(), GetParam().nextLine);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Searches, FindElementTest,
+    ::testing::Values(
+        FindCase{"Found", "a\n<FPType>IFR</FPType>\nb\n", "</end>", "ifr", "b"},
+        FindCase{"ScopeEndFirst", "</end>\n<fptype>ifr</fptype>\n", "</end>", "",
+                 "<fptype>ifr</fptype>"},
+        FindCase{"ScopeEndAnyCaseOrIndent", "  </END> \n<fptype>x</fptype>\n", "</end>", "",
+                 "<fptype>x</fptype>"},
+        FindCase{"ScopeEndWithMoreTextDoesNotEnd", "</end> <!-- c -->\n<fptype>x</fptype>\n",
+                 "</end>", "x", ""},
+        FindCase{"TagTestComesFirst", "<fptype>x</fptype>\n", "<fptype>x</fptype>", "x", ""},
+        FindCase{"EndOfSourceEndsSearch", "a\nb", "</end>", "", ""},
+        FindCase{"NoScopeEndStillEndsAtEndOfSource", "a\nb\n", std::nullopt, "", ""},
+        FindCase{"LastLineWithoutEndIsTested", "a\n<fptype>vfr</fptype>", "</end>", "vfr", ""}),
+    [](const auto& test) { return test.param.name; });
+
+TEST(SourceScannerTest, RewindReadsAgainFromTheFirstLineAfterTheEnd) {
+  SourceScanner scanner = ScannerOver("one\ntwo");
+  EXPECT_EQ(scanner.FindElement("<none>", std::nullopt), "");
+  EXPECT_TRUE(scanner.AtEndOfSource());
+  scanner.RewindSource();
+  EXPECT_FALSE(scanner.Exhausted());
+  EXPECT_EQ(scanner.ReadNormalizedLine(), "one");
+}
+
+TEST(SourceScannerTest, ResyncGoesOnWithTheNextLine) {
+  SourceScanner scanner = ScannerOver("one\ntwo\nthree\n");
+  scanner.ReadNormalizedLine();
+  scanner.ResyncSource();
+  EXPECT_EQ(scanner.ReadNormalizedLine(), "two");
+}
+
+TEST(SourceScannerTest, ResyncKeepsTheEndOfSource) {
+  SourceScanner scanner = ScannerOver("one");
+  scanner.ReadNormalizedLine();
+  scanner.ResyncSource();
+  EXPECT_TRUE(scanner.AtEndOfSource());
+  EXPECT_EQ(scanner.ReadNormalizedLine(), "");
+}
+
+TEST(SourceScannerTest, SourceThatCouldNotBeOpenedStaysFailed) {
+  SourceScanner scanner(nullptr, Windows1252CaseRules());
+  EXPECT_TRUE(scanner.Exhausted());
+  EXPECT_FALSE(scanner.AtEndOfSource());
+  scanner.RewindSource();
+  EXPECT_TRUE(scanner.Exhausted());
+  EXPECT_EQ(scanner.FindElement("<title>", std::nullopt), "");
+}
+
+TEST(SourceScannerTest, MissingFileCannotBeOpened) {
+  EXPECT_EQ(OpenSource("/nonexistent/folder/plan.pln"), nullptr);
+}
+
+}  // namespace
+}  // namespace tarnwick

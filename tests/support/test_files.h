@@ -1,0 +1,35 @@
+#pragma once
+
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace tarnwick::testing {
+
+// A fresh folder of its own for one test, removed with everything in it afterwards.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& Path() const { return path_; }
+  std::string File(std::string_view name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+void WriteFile(const std::string& path, std::string_view bytes);
+std::string ReadFile(const std::string& path);
+
+// Lines joined, each ended by `lineEnd`.
+std::string JoinLines(std::initializer_list<std::string_view> lines,
+                      std::string_view lineEnd = "\r\n");
+
+// The folder of real FSX and FS9 plans that tests use as input.
+std::filesystem::path CorpusDir();
+
+}  // namespace tarnwick::testing
