@@ -1,0 +1,193 @@
+#include "start_command.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "test_files.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+const std::string kFsxPlan =
+    "<?xml version=\"1.0\"?>\r\n<SimBase.Document>\r\n<Descr>AceXML Document</Descr>\r\n"
+    "<Title>A to B</Title>\r\n</SimBase.Document>\r\n";
+
+// Stands in for the window: answers the dialog with prepared choices and records what the
+// window would paint at each repaint request.
+class FakePlatform : public StartCommandPlatform {
+ public:
+  FakePlatform(ProgramState& state, std::vector<FileChoice> choices)
+      : state_(state), choices_(std::move(choices)) {}
+
+  FileChoice ChooseSourceFile() override {
+    shownBehindDialog.push_back(state_.DisplayState);
+    FileChoice choice = choices_.front();
+    choices_.erase(choices_.begin());
+    return choice;
+  }
+  void RequestRepaint() override { repaints.push_back(state_.DisplayState); }
+
+  std::vector<DisplayState> shownBehindDialog;
+  std::vector<DisplayState> repaints;
+
+ private:
+  ProgramState& state_;
+  std::vector<FileChoice> choices_;
+};
+
+FileChoice Cancelled() { return {}; }
+FileChoice Chosen(const TempDir& dir, const std::string& name) {
+  return {true, dir.File(name), name};
+}
+
+TEST(StartCommandTest, ConvertsTheChosenPlanBesideIt) {
+  TempDir dir;
+  WriteFile(dir.File("Route.pln"), kFsxPlan);
+  ProgramState state;
+  FakePlatform platform(state, {Chosen(dir, "Route.pln")});
+  StartCommand(state, platform, Windows1252CaseRules());
+  EXPECT_EQ(platform.shownBehindDialog, std::vector{DisplayState::Choosing});
+  EXPECT_EQ(platform.repaints, (std::vector{DisplayState::Choosing, DisplayState::Converted}));
+  EXPECT_EQ(state.SourcePath, dir.File("Route.pln"));
+  EXPECT_EQ(state.SourceName, "Route.pln");
+  EXPECT_EQ(state.SourceFolder, dir.File(""));
+  EXPECT_EQ(state.TargetName, "FS9_Route.pln");
+  EXPECT_EQ(state.TargetPath, dir.File("FS9_Route.pln"));
+  EXPECT_TRUE(state.FileChosen);
+  EXPECT_EQ(ReadFile(dir.File("FS9_Route.pln")).substr(0, 14), "[flightplan]\r\n");
+}
+
+TEST(StartCommandTest, FirstStartCancelledWritesNothing) {
+  TempDir dir;
+  ProgramState state;
+  FakePlatform platform(state, {Cancelled()});
+  StartCommand(state, platform, Windows1252CaseRules());
+  EXPECT_EQ(platform.repaints, (std::vector{DisplayState::Choosing, DisplayState::NotConverted}));
+  EXPECT_EQ(state.DisplayState, DisplayState::NotConverted);
+  EXPECT_EQ(state.SourcePath, "");
+  EXPECT_EQ(state.SourceName, "");
+  EXPECT_EQ(state.SourceFolder, "");
+  EXPECT_EQ(state.TargetPath, "FS9_");
+  EXPECT_TRUE(state.FileChosen);
+  EXPECT_FALSE(std::filesystem::exists("FS9_"));
+}
+
+TEST(StartCommandTest, CancelAfterSuccessKeepsTheNamesUntilTheNextChoice) {
+  TempDir dir;
+  WriteFile(dir.File("Route.pln"), kFsxPlan);
+  WriteFile(dir.File("Other.pln"), kFsxPlan);
+  ProgramState state;
+  FakePlatform platform(state, {Chosen(dir, "Route.pln"), Cancelled(), Chosen(dir, "Other.pln")});
+  StartCommand(state, platform, Windows1252CaseRules());
+  std::filesystem::remove(dir.File("FS9_Route.pln"));
+  StartCommand(state, platform, Windows1252CaseRules());
+  EXPECT_EQ(state.DisplayState, DisplayState::NotConverted);
+  EXPECT_EQ(state.SourceName, "Route.pln");
+  EXPECT_EQ(state.TargetPath, dir.File("FS9_Route.pln"));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("FS9_Route.pln")));
+  StartCommand(state, platform, Windows1252CaseRules());
+  EXPECT_EQ(state.DisplayState, DisplayState::Converted);
+  EXPECT_EQ(state.SourceName, "Other.pln");
+  EXPECT_EQ(platform.shownBehindDialog, std::vector<DisplayState>(3, DisplayState::Choosing));
+}
+
+struct OutcomeCase {
+  std::string name;
+  std::string chosenName;
+  void (*prepare)(const TempDir& dir);
+  DisplayState outcome;
+  std::string writtenTarget;  // empty when no target may exist afterwards
+};
+
+class StartCommandOutcomeTest : public ::testing::TestWithParam<OutcomeCase> {};
+
+TEST_P(StartCommandOutcomeTest, RecordsTheOutcome) {
+  TempDir dir;
+  GetParam().prepare(dir);
+  ProgramState state;
+  FakePlatform platform(state, {Chosen(dir, GetParam().chosenName)});
+  StartCommand(state, platform, Windows1252CaseRules());
+  EXPECT_EQ(state.DisplayState, GetParam().outcome);
+  EXPECT_EQ(platform.repaints.back(), GetParam().outcome);
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("FS9_", 0) == 0 && name != GetParam().chosenName) {
+      EXPECT_EQ(name, GetParam().writtenTarget);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, StartCommandOutcomeTest,
+    ::testing::Values(OutcomeCase{"AlreadyPrefixed", "FS9_Route.pln",
+                                  [](const TempDir& dir) {
+                                    WriteFile(dir.File("FS9_Route.pln"), kFsxPlan);
+                                  },
+                                  DisplayState::Converted, "FS9_FS9_Route.pln"},
+                      OutcomeCase{"NotAnFsxPlan", "Route.pln",
+                                  [](const TempDir& dir) {
+                                    WriteFile(dir.File("Route.pln"), "[flightplan]\r\n");
+                                  },
+                                  DisplayState::WrongFormat, ""},
+                      OutcomeCase{"TypedNameOfNoFile", "Missing.pln", [](const TempDir&) {},
+                                  DisplayState::WrongFormat, ""},
+                      OutcomeCase{"TargetCannotBeWritten", "Route.pln",
+                                  [](const TempDir& dir) {
+                                    WriteFile(dir.File("Route.pln"), kFsxPlan);
+                                    std::filesystem::create_directory(dir.File("FS9_Route.pln"));
+                                  },
+                                  DisplayState::NotConverted, "FS9_Route.pln"}),
+    [](const auto& test) { return test.param.name; });
+
+struct NameCase {
+  std::string fullPath;
+  std::string fileName;
+  std::string folder;
+  std::string targetPath;
+};
+
+class StartCommandNamesTest : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(StartCommandNamesTest, CutsTheFolderByCount) {
+  ProgramState state;
+  FakePlatform platform(state, {{true, GetParam().fullPath, GetParam().fileName}});
+  StartCommand(state, platform, Windows1252CaseRules());
+  EXPECT_EQ(state.SourceFolder, GetParam().folder);
+  EXPECT_EQ(state.TargetName, "FS9_" + GetParam().fileName);
+  EXPECT_EQ(state.TargetPath, GetParam().targetPath);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, StartCommandNamesTest,
+    ::testing::Values(
+        NameCase{"D:\\Plans\\Route.pln", "Route.pln", "D:\\Plans\\", "D:\\Plans\\FS9_Route.pln"},
+        NameCase{"D:\\Route.pln", "Route.pln", "D:\\", "D:\\FS9_Route.pln"},
+        NameCase{"/nonexistent/Route.PLN", "Route.PLN", "/nonexistent/",
+                 "/nonexistent/FS9_Route.PLN"},
+        NameCase{"/x/plan", "a longer name", "", "FS9_a longer name"},
+        NameCase{"/nonexistent/plan", "", "/nonexistent/plan", "/nonexistent/planFS9_"}));
+
+TEST(StartCommandTest, BareFileNameIsConvertedInTheWorkingFolder) {
+  TempDir dir;
+  WriteFile(dir.File("Route.pln"), kFsxPlan);
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.Path());
+  ProgramState state;
+  FakePlatform platform(state, {{true, "Route.pln", "Route.pln"}});
+  StartCommand(state, platform, Windows1252CaseRules());
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(state.SourceFolder, "");
+  EXPECT_EQ(state.TargetPath, "FS9_Route.pln");
+  EXPECT_EQ(state.DisplayState, DisplayState::Converted);
+  EXPECT_TRUE(std::filesystem::exists(dir.File("FS9_Route.pln")));
+}
+
+}  // namespace
+}  // namespace tarnwick
