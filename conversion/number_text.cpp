@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <system_error>
+#include <utility>
 
 #include "white_space.h"
 
@@ -92,18 +93,21 @@ std::string Hundredths(double magnitude) {
   const auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
                                      std::chars_format::scientific, kPrecision);
   const std::string_view text(buffer, static_cast<std::size_t>(written.ptr - buffer));
-  std::string digits = std::string(1, text[0]) + std::string(text.substr(2, kPrecision));
+  std::string digits(1, text[0]);
+  digits.append(text.substr(2, kPrecision));
   const long long exponent = ReadWholeNumber(text.substr(text.find('e') + 1));
   // value * 100 = digits * 10^(exponent + 2 - kPrecision)
   const long long shift = exponent + 2 - kPrecision;
-  if (shift >= 0) return digits + std::string(static_cast<std::size_t>(shift), '0');
+  if (shift >= 0) {
+    digits.append(static_cast<std::size_t>(shift), '0');
+    return digits;
+  }
   const auto dropped = static_cast<std::size_t>(-shift);
   if (dropped > digits.size()) return "0";
-  const bool roundUp = digits[digits.size() - dropped] >= '5';
-  digits.resize(digits.size() - dropped);
-  if (digits.empty()) digits = "0";
-  if (roundUp) Increment(digits);
-  return digits;
+  const std::size_t keptCount = digits.size() - dropped;
+  std::string kept = keptCount == 0 ? std::string("0") : digits.substr(0, keptCount);
+  if (digits[keptCount] >= '5') Increment(kept);
+  return kept;
 }
 
 }  // namespace
@@ -136,15 +140,20 @@ double ReadDecimalNumber(std::string_view text) {
 
 std::string FormatMinutesField(double value) {
   constexpr std::size_t kWidth = 5;
-  const std::string sign = std::signbit(value) ? "-" : "";
-  if (std::isinf(value)) return PadLeft(sign + "inf", kWidth);
-  if (std::isnan(value)) return PadLeft(sign + "nan", kWidth);
+  std::string field = std::signbit(value) ? "-" : "";
+  if (std::isinf(value) || std::isnan(value)) {
+    field.append(std::isinf(value) ? "inf" : "nan");
+    return PadLeft(std::move(field), kWidth);
+  }
   std::string digits = Hundredths(std::fabs(value));
   const std::size_t firstSignificant = std::min(digits.find_first_not_of('0'), digits.size());
   digits.erase(0, firstSignificant);
   if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
   const std::size_t units = digits.size() - 2;
-  return PadLeft(sign + digits.substr(0, units) + "." + digits.substr(units), kWidth);
+  field.append(digits, 0, units);
+  field.push_back('.');
+  field.append(digits, units, 2);
+  return PadLeft(std::move(field), kWidth);
 }
 
 }  // namespace tarnwick

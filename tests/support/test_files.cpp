@@ -1,19 +1,19 @@
 #include "test_files.h"
 
-#include <unistd.h>
-
 #include <atomic>
 #include <fstream>
 #include <iterator>
-#include <sstream>
+#include <random>
 #include <stdexcept>
 
 namespace tarnwick::testing {
 
 TempDir::TempDir() {
+  // A random run number keeps parallel test processes apart.
+  static const unsigned run = std::random_device{}();
   static std::atomic<int> counter{0};
   path_ = std::filesystem::temp_directory_path() /
-          ("tarnwick-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+          ("tarnwick-test-" + std::to_string(run) + "-" + std::to_string(counter++));
   std::filesystem::remove_all(path_);
   std::filesystem::create_directories(path_);
 }
