@@ -1,0 +1,111 @@
+#include "code_page_case_rules.h"
+
+#include <string>
+#include <string_view>
+
+namespace tarnwick {
+
+namespace {
+
+enum class Direction { Lower, Upper };
+
+// One character (one or two bytes) in the other case, or unchanged when the system has no
+// partner for it of the same length in this code page.
+std::string MapCharacter(UINT codePage, std::string_view character, Direction direction) {
+  wchar_t wide[4];
+  const int wideLength = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, character.data(),
+                                             static_cast<int>(character.size()), wide, 4);
+  if (wideLength <= 0) return std::string(character);
+  if (direction == Direction::Lower) {
+    CharLowerBuffW(wide, static_cast<DWORD>(wideLength));
+  } else {
+    CharUpperBuffW(wide, static_cast<DWORD>(wideLength));
+  }
+  char mapped[8];
+  BOOL usedDefault = FALSE;
+  // UTF-8 takes no substitution flag; it has no character it cannot write.
+  BOOL* usedDefaultOut = codePage == CP_UTF8 ? nullptr : &usedDefault;
+  const int length = WideCharToMultiByte(codePage, 0, wide, wideLength, mapped, sizeof mapped,
+                                         nullptr, usedDefaultOut);
+  if (length != static_cast<int>(character.size()) || usedDefault) return std::string(character);
+  return std::string(mapped, static_cast<std::size_t>(length));
+}
+
+SingleByteCaseRules::Table ByteTable(UINT codePage, Direction direction) {
+  SingleByteCaseRules::Table table{};
+  for (int byte = 0; byte < 256; ++byte) {
+    const char single = static_cast<char>(byte);
+    const bool isLead = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(byte)) != 0;
+    const std::string mapped =
+        isLead ? std::string(1, single) : MapCharacter(codePage, {&single, 1}, direction);
+    table[static_cast<std::size_t>(byte)] = static_cast<unsigned char>(mapped[0]);
+  }
+  return table;
+}
+
+class DoubleByteCaseRules : public CaseRules {
+ public:
+  explicit DoubleByteCaseRules(UINT codePage)
+      : codePage_(codePage),
+        singleBytes_(ByteTable(codePage, Direction::Lower), ByteTable(codePage, Direction::Upper)) {
+  }
+
+  std::string Lower(std::string_view text) const override { return Map(text, Direction::Lower); }
+  std::string Upper(std::string_view text) const override { return Map(text, Direction::Upper); }
+
+  std::ptrdiff_t Find(std::string_view line, std::string_view text,
+                      std::ptrdiff_t start) const override {
+    const auto length = static_cast<std::ptrdiff_t>(line.size());
+    if (start < 0) start = 0;
+    if (start > length) return -1;
+    std::ptrdiff_t position = 0;
+    while (position < start) position += CharacterLength(line, position);
+    for (; position + static_cast<std::ptrdiff_t>(text.size()) <= length;
+         position += CharacterLength(line, position)) {
+      if (line.substr(static_cast<std::size_t>(position), text.size()) == text) return position;
+    }
+    return -1;
+  }
+
+ private:
+  std::ptrdiff_t CharacterLength(std::string_view text, std::ptrdiff_t position) const {
+    const auto byte = static_cast<BYTE>(text[static_cast<std::size_t>(position)]);
+    const bool pair = IsDBCSLeadByteEx(codePage_, byte) &&
+                      position + 1 < static_cast<std::ptrdiff_t>(text.size());
+    return pair ? 2 : 1;
+  }
+
+  std::string Map(std::string_view text, Direction direction) const {
+    std::string mapped;
+    mapped.reserve(text.size());
+    for (std::ptrdiff_t position = 0; position < static_cast<std::ptrdiff_t>(text.size());) {
+      const std::ptrdiff_t length = CharacterLength(text, position);
+      const std::string_view character =
+          text.substr(static_cast<std::size_t>(position), static_cast<std::size_t>(length));
+      if (length == 1) {
+        mapped += direction == Direction::Lower ? singleBytes_.Lower(character)
+                                                : singleBytes_.Upper(character);
+      } else {
+        mapped += MapCharacter(codePage_, character, direction);
+      }
+      position += length;
+    }
+    return mapped;
+  }
+
+  UINT codePage_;
+  SingleByteCaseRules singleBytes_;
+};
+
+}  // namespace
+
+std::unique_ptr<CaseRules> CaseRulesForCodePage(UINT codePage) {
+  CPINFO info{};
+  if (GetCPInfo(codePage, &info) && info.MaxCharSize == 2) {
+    return std::make_unique<DoubleByteCaseRules>(codePage);
+  }
+  return std::make_unique<SingleByteCaseRules>(ByteTable(codePage, Direction::Lower),
+                                               ByteTable(codePage, Direction::Upper));
+}
+
+}  // namespace tarnwick
