@@ -6,12 +6,10 @@ namespace tarnwick {
 
 namespace {
 
-std::string MapBytes(std::string_view text, const SingleByteCaseRules::Table& table) {
-  std::string mapped(text);
-  for (char& byte : mapped) {
+void MapBytes(std::string& text, const SingleByteCaseRules::Table& table) {
+  for (char& byte : text) {
     byte = static_cast<char>(table[static_cast<unsigned char>(byte)]);
   }
-  return mapped;
 }
 
 // Pairs of (upper, lower) in Windows-1252 beyond A-Z: S/Z with caron, OE, Y with diaeresis, and
@@ -47,16 +45,24 @@ std::ptrdiff_t CaseRules::Find(std::string_view line, std::string_view text,
   return found == std::string_view::npos ? -1 : static_cast<std::ptrdiff_t>(found);
 }
 
+std::string CaseRules::Lower(std::string_view text) const {
+  std::string lowered(text);
+  LowerInPlace(lowered);
+  return lowered;
+}
+
+std::string CaseRules::Upper(std::string_view text) const {
+  std::string raised(text);
+  UpperInPlace(raised);
+  return raised;
+}
+
 SingleByteCaseRules::SingleByteCaseRules(const Table& lower, const Table& upper)
     : lower_(lower), upper_(upper) {}
 
-std::string SingleByteCaseRules::Lower(std::string_view text) const {
-  return MapBytes(text, lower_);
-}
+void SingleByteCaseRules::LowerInPlace(std::string& text) const { MapBytes(text, lower_); }
 
-std::string SingleByteCaseRules::Upper(std::string_view text) const {
-  return MapBytes(text, upper_);
-}
+void SingleByteCaseRules::UpperInPlace(std::string& text) const { MapBytes(text, upper_); }
 
 const CaseRules& Windows1252CaseRules() {
   static const SingleByteCaseRules rules = MakeWindows1252();

@@ -13,8 +13,12 @@ class CaseRules {
  public:
   virtual ~CaseRules() = default;
 
-  virtual std::string Lower(std::string_view text) const = 0;
-  virtual std::string Upper(std::string_view text) const = 0;
+  // Case changes keep every character's length, so they work in place.
+  virtual void LowerInPlace(std::string& text) const = 0;
+  virtual void UpperInPlace(std::string& text) const = 0;
+
+  std::string Lower(std::string_view text) const;
+  std::string Upper(std::string_view text) const;
 
   // Position of the first occurrence of `text` in `line` at or after `start`, or -1 when there
   // is none or `start` lies beyond the line. A code page with double-byte characters overrides
@@ -30,8 +34,8 @@ class SingleByteCaseRules : public CaseRules {
 
   SingleByteCaseRules(const Table& lower, const Table& upper);
 
-  std::string Lower(std::string_view text) const override;
-  std::string Upper(std::string_view text) const override;
+  void LowerInPlace(std::string& text) const override;
+  void UpperInPlace(std::string& text) const override;
 
  private:
   Table lower_;

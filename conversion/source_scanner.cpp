@@ -1,6 +1,7 @@
 #include "source_scanner.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <ios>
 
@@ -15,27 +16,62 @@ std::unique_ptr<std::streambuf> OpenSource(const std::string& path) {
 }
 
 SourceScanner::SourceScanner(std::unique_ptr<std::streambuf> source, const CaseRules& rules)
-    : source_(std::move(source)), rules_(rules), failed_(source_ == nullptr) {}
+    : source_(std::move(source)),
+      rules_(rules),
+      buffer_(kBufferBytes),
+      failed_(source_ == nullptr) {}
+
+bool SourceScanner::Refill() {
+  next_ = 0;
+  end_ = static_cast<std::size_t>(
+      std::max<std::streamsize>(source_->sgetn(buffer_.data(), kBufferBytes), 0));
+  return end_ > 0;
+}
+
+int SourceScanner::PeekByte() {
+  if (next_ == end_ && !Refill()) return -1;
+  return static_cast<unsigned char>(buffer_[next_]);
+}
+
+// Keeps the bytes before a zero byte: a zero ends the line's content, not the line.
+void SourceScanner::Keep(const char* bytes, std::size_t count) {
+  if (zeroSeen_) return;
+  const void* zero = std::memchr(bytes, 0, count);
+  if (zero != nullptr) {
+    count = static_cast<std::size_t>(static_cast<const char*>(zero) - bytes);
+    zeroSeen_ = true;
+  }
+  line_.append(bytes, count);
+}
 
 void SourceScanner::TakeLine() {
-  using Traits = std::streambuf::traits_type;
   std::size_t taken = 0;
-  bool ended_by_zero = false;
+  zeroSeen_ = false;
   while (taken < MaxLineBytes) {
-    const auto byte = source_->sbumpc();
-    if (Traits::eq_int_type(byte, Traits::eof())) {
+    if (PeekByte() < 0) {
       end_of_input_ = true;
       if (taken == 0) failed_ = true;
       return;
     }
+    // Everything up to the next CR or LF, within the buffer and the piece's budget, at once.
+    const char* start = buffer_.data() + next_;
+    const char* const limit = start + std::min(end_ - next_, MaxLineBytes - taken);
+    const char* stop = start;
+    while (stop != limit && *stop != '\n' && *stop != '\r') ++stop;
+    const auto run = static_cast<std::size_t>(stop - start);
+    Keep(start, run);
+    taken += run;
+    next_ += run;
+    if (stop == limit) continue;
+    const char byte = buffer_[next_++];
     if (byte == '\n') return;
-    if (byte == '\r' && source_->sgetc() == '\n') {
-      source_->sbumpc();
+    // A CR right before LF belongs to the line end; any other CR is content.
+    if (PeekByte() == '\n') {
+      ++next_;
       return;
     }
+    Keep(&byte, 1);
     ++taken;
-    ended_by_zero = ended_by_zero || byte == 0;
-    if (!ended_by_zero) line_.push_back(Traits::to_char_type(byte));
   }
 }
 
@@ -46,7 +82,10 @@ const std::string& SourceScanner::ReadNormalizedLine() {
     return line_;
   }
   TakeLine();
-  line_ = std::string(TrimWhiteSpace(rules_.Lower(line_)));
+  rules_.LowerInPlace(line_);
+  const std::string_view trimmed = TrimWhiteSpace(line_);
+  line_.erase(static_cast<std::size_t>(trimmed.data() + trimmed.size() - line_.data()));
+  line_.erase(0, static_cast<std::size_t>(trimmed.data() - line_.data()));
   return line_;
 }
 
@@ -87,12 +126,8 @@ std::string SourceScanner::FindElement(std::string_view tag,
 void SourceScanner::RewindSource() {
   if (source_ == nullptr) return;
   end_of_input_ = false;
+  next_ = end_ = 0;
   failed_ = source_->pubseekpos(0, std::ios::in) == std::streampos(-1);
-}
-
-void SourceScanner::ResyncSource() {
-  if (source_ == nullptr) return;
-  if (source_->pubseekoff(0, std::ios::cur, std::ios::in) == std::streampos(-1)) failed_ = true;
 }
 
 }  // namespace tarnwick

@@ -6,6 +6,7 @@
 #include <streambuf>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "case_rules.h"
 
@@ -52,15 +53,25 @@ class SourceScanner {
 
   // Back to the first line; the end of the source no longer counts as met.
   void RewindSource();
-  // Seeks by 0 from the read position: reading goes on with the next line.
-  void ResyncSource();
+  // Reading goes on with the line after the last one read. The scanner's reader keeps its own
+  // place, so unlike a text stream it needs no seek (which would cost a system call per search).
+  void ResyncSource() {}
   void Close() { source_.reset(); }
 
  private:
+  static constexpr std::streamsize kBufferBytes = 65536;
+
+  bool Refill();
+  int PeekByte();
+  void Keep(const char* bytes, std::size_t count);
   void TakeLine();
 
   std::unique_ptr<std::streambuf> source_;
   const CaseRules& rules_;
+  std::vector<char> buffer_;
+  std::size_t next_ = 0;  // the next unread byte of buffer_
+  std::size_t end_ = 0;   // the end of the bytes buffer_ holds
+  bool zeroSeen_ = false;
   std::string line_;
   bool end_of_input_ = false;
   bool failed_ = false;

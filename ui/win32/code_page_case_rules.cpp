@@ -50,8 +50,8 @@ class DoubleByteCaseRules : public CaseRules {
         singleBytes_(ByteTable(codePage, Direction::Lower), ByteTable(codePage, Direction::Upper)) {
   }
 
-  std::string Lower(std::string_view text) const override { return Map(text, Direction::Lower); }
-  std::string Upper(std::string_view text) const override { return Map(text, Direction::Upper); }
+  void LowerInPlace(std::string& text) const override { Map(text, Direction::Lower); }
+  void UpperInPlace(std::string& text) const override { Map(text, Direction::Upper); }
 
   std::ptrdiff_t Find(std::string_view line, std::string_view text,
                       std::ptrdiff_t start) const override {
@@ -75,22 +75,21 @@ class DoubleByteCaseRules : public CaseRules {
     return pair ? 2 : 1;
   }
 
-  std::string Map(std::string_view text, Direction direction) const {
-    std::string mapped;
-    mapped.reserve(text.size());
+  void Map(std::string& text, Direction direction) const {
     for (std::ptrdiff_t position = 0; position < static_cast<std::ptrdiff_t>(text.size());) {
       const std::ptrdiff_t length = CharacterLength(text, position);
-      const std::string_view character =
-          text.substr(static_cast<std::size_t>(position), static_cast<std::size_t>(length));
+      const auto at = static_cast<std::size_t>(position);
       if (length == 1) {
-        mapped += direction == Direction::Lower ? singleBytes_.Lower(character)
-                                                : singleBytes_.Upper(character);
+        const std::string single(1, text[at]);
+        text[at] = (direction == Direction::Lower ? singleBytes_.Lower(single)
+                                                  : singleBytes_.Upper(single))[0];
       } else {
-        mapped += MapCharacter(codePage_, character, direction);
+        const std::string mapped =
+            MapCharacter(codePage_, std::string_view(text).substr(at, 2), direction);
+        text.replace(at, 2, mapped);
       }
       position += length;
     }
-    return mapped;
   }
 
   UINT codePage_;
