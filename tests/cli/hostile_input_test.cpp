@@ -1,0 +1,301 @@
+// What a user sees from tarnwick-convert for every kind of file and disk state that can go wrong:
+// the exit status, the line on standard error, and what happens to the target. The source is
+// never changed.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <string>
+
+#include "plan_conversion.h"
+#include "plan_generator.h"
+#include "test_files.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+namespace fs = std::filesystem;
+
+const std::string kExample = ReadFile(std::string(TARNWICK_EXAMPLES_DIR) + "/EDDF-EDDM.pln");
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+struct ProgramRun {
+  int status;
+  std::string err;
+};
+
+// Runs the real program. `unprivileged` runs it as nobody when the tests run as root, so that
+// file permissions really deny access.
+ProgramRun RunProgram(const TempDir& dir, const std::string& arguments, bool unprivileged) {
+  std::string command;
+  if (unprivileged && ::geteuid() == 0) {
+    command = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+  }
+  command += std::string(TARNWICK_CONVERT_EXE) + " " + arguments + " >/dev/null 2>" +
+             Quoted(dir.File("stderr"));
+  const int status = std::system(command.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir.File("stderr"))};
+}
+
+std::string Utf16(const std::string& text, bool bigEndian) {
+  std::string wide;
+  for (char c : text) {
+    wide += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  }
+  return wide;
+}
+
+std::string TitleLineOfLength(std::size_t length) {
+  return "<Title>" + std::string(length - 15, 't') + "</Title>";
+}
+
+std::string Example(const std::string& from, const std::string& to) {
+  std::string text = kExample;
+  text.replace(text.find(from), from.size(), to);
+  return text;
+}
+
+enum class Target {
+  Absent,     // no target may exist afterwards
+  Converted,  // the target holds exactly what the conversion writes
+  Untouched,  // a target prepared beforehand keeps its bytes
+};
+
+// Where the target goes: beside the source, into the folder "out", or into a missing folder.
+enum class Output { Beside, Folder, MissingFolder };
+
+struct HostileCase {
+  std::string name;
+  std::function<void(const TempDir&)> prepare;  // writes plan.pln (or not) and the rest
+  Output output;
+  bool unprivileged;
+  int status;
+  std::string reason;  // the end of the stderr line ("{target}" stands for the target's path)
+  Target target;
+};
+
+void Source(const TempDir& dir, const std::string& bytes) {
+  WriteFile(dir.File("plan.pln"), bytes);
+}
+
+std::string OutputArguments(const TempDir& dir, Output output) {
+  switch (output) {
+    case Output::Beside:
+      return "";
+    case Output::Folder:
+      return "-o " + Quoted(dir.File("out"));
+    case Output::MissingFolder:
+      return "-o " + Quoted(dir.File("none"));
+  }
+  return "";
+}
+
+std::string TargetPath(const TempDir& dir, Output output) {
+  switch (output) {
+    case Output::Beside:
+      return dir.File("FS9_plan.pln");
+    case Output::Folder:
+      return dir.File("out/FS9_plan.pln");
+    case Output::MissingFolder:
+      return dir.File("none/FS9_plan.pln");
+  }
+  return "";
+}
+
+std::string ExpectedError(const std::string& source, std::string reason,
+                          const std::string& target) {
+  if (reason.empty()) return "";
+  const std::size_t placeholder = reason.find("{target}");
+  if (placeholder != std::string::npos) reason.replace(placeholder, 8, target);
+  return "tarnwick-convert: " + source + ": " + reason + "\n";
+}
+
+class HostileInputTest : public ::testing::TestWithParam<HostileCase> {};
+
+TEST_P(HostileInputTest, TellsTheUserAndKeepsTheSource) {
+  const HostileCase& hostile = GetParam();
+  TempDir dir;
+  hostile.prepare(dir);
+  const std::string source = dir.File("plan.pln");
+  const bool sourceIsFile = fs::is_regular_file(source);
+  const std::string sourceBefore = sourceIsFile ? ReadFile(source) : "";
+  const std::string target = TargetPath(dir, hostile.output);
+  const bool targetWasFile = fs::is_regular_file(target);
+  const std::string targetBefore = targetWasFile ? ReadFile(target) : "";
+
+  const ProgramRun run = RunProgram(
+      dir, OutputArguments(dir, hostile.output) + " " + Quoted(source), hostile.unprivileged);
+
+  EXPECT_EQ(run.status, hostile.status);
+  EXPECT_EQ(run.err, ExpectedError(source, hostile.reason, target));
+  if (sourceIsFile) {
+    fs::permissions(source, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(ReadFile(source) == sourceBefore) << "the source was changed";
+  }
+  switch (hostile.target) {
+    case Target::Absent:
+      EXPECT_FALSE(fs::exists(fs::symlink_status(target))) << target;
+      break;
+    case Target::Untouched:
+      if (targetWasFile) {
+        fs::permissions(target, fs::perms::owner_read);
+        EXPECT_TRUE(ReadFile(target) == targetBefore) << "the target was changed";
+      }
+      break;
+    case Target::Converted:
+      ASSERT_EQ(ConvertFlightPlan(source, dir.File("expected.pln")), ConversionResult::Converted);
+      EXPECT_TRUE(ReadFile(target) == ReadFile(dir.File("expected.pln")));
+      break;
+  }
+}
+
+const std::string kWrongFormat = "Wrong format - no FSX Flightplan!";
+const std::string kNotWritten = "the FS9 plan {target} could not be written";
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, HostileInputTest,
+    ::testing::Values(
+        HostileCase{"Missing", [](const TempDir&) {}, Output::Beside, false, 1, "no such file",
+                    Target::Absent},
+        HostileCase{
+            "Directory", [](const TempDir& dir) { fs::create_directory(dir.File("plan.pln")); },
+            Output::Beside, false, 1, "is a folder, not a flight plan file", Target::Absent},
+        HostileCase{"Unreadable",
+                    [](const TempDir& dir) {
+                      Source(dir, kExample);
+                      fs::permissions(dir.File("plan.pln"), fs::perms::none);
+                    },
+                    Output::Beside, true, 1, "cannot be read", Target::Absent},
+        HostileCase{"Empty", [](const TempDir& dir) { Source(dir, ""); }, Output::Beside, false, 1,
+                    kWrongFormat, Target::Absent},
+        HostileCase{"OnlyLineEnds", [](const TempDir& dir) { Source(dir, "\r\n\n\r\r\r\n\n"); },
+                    Output::Beside, false, 1, kWrongFormat, Target::Absent},
+        HostileCase{"BinaryGarbage",
+                    [](const TempDir& dir) {
+                      std::mt19937 random(7);
+                      std::string bytes(65536, '\0');
+                      for (char& byte : bytes) byte = static_cast<char>(random());
+                      Source(dir, bytes);
+                    },
+                    Output::Beside, false, 1, kWrongFormat, Target::Absent},
+        HostileCase{"Utf16WithByteOrderMark",
+                    [](const TempDir& dir) { Source(dir, "\xFF\xFE" + Utf16(kExample, false)); },
+                    Output::Beside, false, 1, kWrongFormat, Target::Absent},
+        HostileCase{"Utf16WithoutByteOrderMark",
+                    [](const TempDir& dir) { Source(dir, Utf16(kExample, true)); }, Output::Beside,
+                    false, 1, kWrongFormat, Target::Absent},
+        HostileCase{"HundredMegabytesWithoutLineEnd",
+                    [](const TempDir& dir) { Source(dir, std::string(100'000'000, 'x')); },
+                    Output::Beside, false, 1, kWrongFormat, Target::Absent},
+        HostileCase{"TitleLineOfExactlyOnePiece",
+                    [](const TempDir& dir) {
+                      Source(dir,
+                             Example("<Title>EDDF to EDDM</Title>", TitleLineOfLength(65536 - 8)));
+                    },
+                    Output::Beside, false, 0, "", Target::Converted},
+        HostileCase{"TitleLineOneByteOverAPiece",
+                    [](const TempDir& dir) {
+                      Source(dir,
+                             Example("<Title>EDDF to EDDM</Title>", TitleLineOfLength(65537 - 8)));
+                    },
+                    Output::Beside, false, 0, "", Target::Converted},
+        HostileCase{"ZeroByteInsideATag",
+                    [](const TempDir& dir) {
+                      Source(dir, Example("<Title>", std::string("<Ti\0tle>", 8)));
+                    },
+                    Output::Beside, false, 0, "", Target::Converted},
+        HostileCase{"MarkerSplitAcrossLines",
+                    [](const TempDir& dir) {
+                      Source(dir, Example("AceXML Document", "AceXML\r\nDocument"));
+                    },
+                    Output::Beside, false, 1, kWrongFormat, Target::Absent},
+        HostileCase{"MarkerOnTheLastLineWithoutLineEnd",
+                    [](const TempDir& dir) {
+                      Source(dir, "<?xml version=\"1.0\"?>\n<Descr>AceXML Document</Descr>");
+                    },
+                    Output::Beside, false, 0, "", Target::Converted},
+        HostileCase{"HundredThousandWaypoints",
+                    [](const TempDir& dir) { Source(dir, GeneratePlan(100000)); }, Output::Beside,
+                    false, 0, "", Target::Converted},
+        HostileCase{
+            "WaypointWithoutItsEndLine",
+            [](const TempDir& dir) { Source(dir, Example("        </ATCWaypoint>\r\n", "")); },
+            Output::Beside, false, 0, "", Target::Converted},
+        HostileCase{"TruncatedInsideAWaypoint",
+                    [](const TempDir& dir) {
+                      Source(dir, kExample.substr(0, kExample.find("<ICAOIdent>SPR")));
+                    },
+                    Output::Beside, false, 0, "", Target::Converted},
+        HostileCase{"WithoutDocumentEnd",
+                    [](const TempDir& dir) { Source(dir, Example("</SimBase.Document>", "")); },
+                    Output::Beside, false, 0, "", Target::Converted}),
+    [](const auto& test) { return test.param.name; });
+
+void OutputFolder(const TempDir& dir) {
+  Source(dir, kExample);
+  fs::create_directory(dir.File("out"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, HostileInputTest,
+    ::testing::Values(
+        HostileCase{"FolderMissing", [](const TempDir& dir) { Source(dir, kExample); },
+                    Output::MissingFolder, false, 1, kNotWritten, Target::Absent},
+        HostileCase{"ReadOnlyFolder",
+                    [](const TempDir& dir) {
+                      OutputFolder(dir);
+                      fs::permissions(dir.File("out"),
+                                      fs::perms::owner_read | fs::perms::owner_exec |
+                                          fs::perms::others_read | fs::perms::others_exec);
+                    },
+                    Output::Folder, true, 1, kNotWritten, Target::Absent},
+        HostileCase{"ReadOnlyTarget",
+                    [](const TempDir& dir) {
+                      OutputFolder(dir);
+                      WriteFile(dir.File("out/FS9_plan.pln"), "keep me");
+                      fs::permissions(dir.File("out/FS9_plan.pln"),
+                                      fs::perms::owner_read | fs::perms::others_read);
+                    },
+                    Output::Folder, true, 1, kNotWritten, Target::Untouched},
+        HostileCase{"FolderOfTheTargetsName",
+                    [](const TempDir& dir) {
+                      OutputFolder(dir);
+                      fs::create_directory(dir.File("out/FS9_plan.pln"));
+                    },
+                    Output::Folder, false, 1, kNotWritten, Target::Untouched},
+        HostileCase{"TargetLinksToTheSource",
+                    [](const TempDir& dir) {
+                      OutputFolder(dir);
+                      fs::create_symlink(dir.File("plan.pln"), dir.File("out/FS9_plan.pln"));
+                    },
+                    Output::Folder, false, 1, kNotWritten, Target::Untouched},
+        HostileCase{"DiskFull",
+                    [](const TempDir& dir) {
+                      OutputFolder(dir);
+                      fs::create_symlink("/dev/full", dir.File("out/FS9_plan.pln"));
+                    },
+                    Output::Folder, false, 1, kNotWritten, Target::Untouched},
+        HostileCase{"LongerTargetExists",
+                    [](const TempDir& dir) {
+                      OutputFolder(dir);
+                      WriteFile(dir.File("out/FS9_plan.pln"), std::string(1'000'000, 'x'));
+                    },
+                    Output::Folder, false, 0, "", Target::Converted}),
+    [](const auto& test) { return test.param.name; });
+
+}  // namespace
+}  // namespace tarnwick
