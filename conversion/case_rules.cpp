@@ -12,23 +12,24 @@ void MapBytes(std::string& text, const SingleByteCaseRules::Table& table) {
   }
 }
 
-// Pairs of (upper, lower) in Windows-1252 beyond A-Z: S/Z with caron, OE, Y with diaeresis, and
-// the accented Latin-1 capitals (0xD7, the multiplication sign, is no letter).
-constexpr std::pair<unsigned char, unsigned char> kWindows1252Pairs[] = {
+// Windows-1252's letters beyond A-Z and the Latin-1 range: S and Z with caron, OE, and Y with
+// diaeresis, as (upper, lower).
+constexpr std::pair<std::size_t, std::size_t> kWindows1252Pairs[] = {
     {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8E, 0x9E}, {0x9F, 0xFF}};
 
 SingleByteCaseRules MakeWindows1252() {
   SingleByteCaseRules::Table lower{};
   SingleByteCaseRules::Table upper{};
-  for (int byte = 0; byte < 256; ++byte) {
+  for (std::size_t byte = 0; byte < 256; ++byte) {
     lower[byte] = upper[byte] = static_cast<unsigned char>(byte);
   }
-  auto pair = [&](int big, int small) {
+  auto pair = [&](std::size_t big, std::size_t small) {
     lower[big] = static_cast<unsigned char>(small);
     upper[small] = static_cast<unsigned char>(big);
   };
-  for (int big = 'A'; big <= 'Z'; ++big) pair(big, big + 32);
-  for (int big = 0xC0; big <= 0xDE; ++big) {
+  for (std::size_t big = 'A'; big <= 'Z'; ++big) pair(big, big + 32);
+  // The accented capitals of Latin-1; 0xD7, the multiplication sign, is no letter.
+  for (std::size_t big = 0xC0; big <= 0xDE; ++big) {
     if (big != 0xD7) pair(big, big + 32);
   }
   for (const auto& [big, small] : kWindows1252Pairs) pair(big, small);

@@ -15,16 +15,18 @@ std::unique_ptr<std::streambuf> OpenSource(const std::string& path) {
   return file;
 }
 
-SourceScanner::SourceScanner(std::unique_ptr<std::streambuf> source, const CaseRules& rules)
+SourceScanner::SourceScanner(std::unique_ptr<std::streambuf> source, const CaseRules& rules,
+                             ScannerLimits limits)
     : source_(std::move(source)),
       rules_(rules),
-      buffer_(kBufferBytes),
+      maxLineBytes_(std::max<std::size_t>(limits.maxLineBytes, 1)),
+      buffer_(std::max<std::size_t>(limits.bufferBytes, 1)),
       failed_(source_ == nullptr) {}
 
 bool SourceScanner::Refill() {
   next_ = 0;
-  end_ = static_cast<std::size_t>(
-      std::max<std::streamsize>(source_->sgetn(buffer_.data(), kBufferBytes), 0));
+  end_ = static_cast<std::size_t>(std::max<std::streamsize>(
+      source_->sgetn(buffer_.data(), static_cast<std::streamsize>(buffer_.size())), 0));
   return end_ > 0;
 }
 
@@ -47,7 +49,7 @@ void SourceScanner::Keep(const char* bytes, std::size_t count) {
 void SourceScanner::TakeLine() {
   std::size_t taken = 0;
   zeroSeen_ = false;
-  while (taken < MaxLineBytes) {
+  while (taken < maxLineBytes_) {
     if (PeekByte() < 0) {
       end_of_input_ = true;
       if (taken == 0) failed_ = true;
@@ -55,7 +57,7 @@ void SourceScanner::TakeLine() {
     }
     // Everything up to the next CR or LF, within the buffer and the piece's budget, at once.
     const char* start = buffer_.data() + next_;
-    const char* const limit = start + std::min(end_ - next_, MaxLineBytes - taken);
+    const char* const limit = start + std::min(end_ - next_, maxLineBytes_ - taken);
     const char* stop = start;
     while (stop != limit && *stop != '\n' && *stop != '\r') ++stop;
     const auto run = static_cast<std::size_t>(stop - start);

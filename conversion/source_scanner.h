@@ -16,6 +16,12 @@ namespace tarnwick {
 // keeps memory bounded whatever the file holds.
 inline constexpr std::size_t MaxLineBytes = 65536;
 
+// How much one read takes at most, and how much the scanner buffers from its source at a time.
+struct ScannerLimits {
+  std::size_t maxLineBytes = MaxLineBytes;
+  std::size_t bufferBytes = 65536;
+};
+
 // Opens a plan for reading in binary mode; null when it cannot be opened.
 std::unique_ptr<std::streambuf> OpenSource(const std::string& path);
 
@@ -24,9 +30,10 @@ std::unique_ptr<std::streambuf> OpenSource(const std::string& path);
 class SourceScanner {
  public:
   // A null `source` is a source that could not be opened: every read fails.
-  SourceScanner(std::unique_ptr<std::streambuf> source, const CaseRules& rules);
+  SourceScanner(std::unique_ptr<std::streambuf> source, const CaseRules& rules,
+                ScannerLimits limits = {});
 
-  // Reads the next line (or the next MaxLineBytes piece of a long one) and normalises it. A CR
+  // Reads the next line (or the next piece of a long one) and normalises it. A CR
   // right before the LF is dropped, and a zero byte ends the line's content.
   const std::string& ReadNormalizedLine();
 
@@ -59,8 +66,6 @@ class SourceScanner {
   void Close() { source_.reset(); }
 
  private:
-  static constexpr std::streamsize kBufferBytes = 65536;
-
   bool Refill();
   int PeekByte();
   void Keep(const char* bytes, std::size_t count);
@@ -68,6 +73,7 @@ class SourceScanner {
 
   std::unique_ptr<std::streambuf> source_;
   const CaseRules& rules_;
+  std::size_t maxLineBytes_;
   std::vector<char> buffer_;
   std::size_t next_ = 0;  // the next unread byte of buffer_
   std::size_t end_ = 0;   // the end of the bytes buffer_ holds

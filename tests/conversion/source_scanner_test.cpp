@@ -71,6 +71,46 @@ INSTANTIATE_TEST_SUITE_P(
                  {{kFullPiece, false}, {"", false}, {"z", true}}}),
     [](const auto& test) { return test.param.name; });
 
+std::vector<Read> ReadAll(const std::string& source, ScannerLimits limits) {
+  SourceScanner scanner(std::make_unique<std::stringbuf>(source, std::ios::in),
+                        Windows1252CaseRules(), limits);
+  std::vector<Read> reads;
+  while (!scanner.Exhausted()) {
+    const std::string line = scanner.ReadNormalizedLine();
+    reads.push_back({line, scanner.AtEndOfSource()});
+  }
+  return reads;
+}
+
+// A CR before LF is part of the line end and no character; any other CR is one.
+TEST(SourceScannerTest, PiecesCountCharactersAfterTheLineEndRule) {
+  EXPECT_EQ(ReadAll("abcdefg\r\nabc\r\nh\ri\nj", {3, 65536}), (std::vector<Read>{{"abc", false},
+                                                                                 {"def", false},
+                                                                                 {"g", false},
+                                                                                 {"abc", false},
+                                                                                 {"", false},
+                                                                                 {"h\ri", false},
+                                                                                 {"", false},
+                                                                                 {"j", true}}));
+}
+
+// Where the buffer ends must not matter, least of all between a CR and its LF.
+TEST(SourceScannerTest, BufferSizeDoesNotChangeTheLines) {
+  using namespace std::string_literals;
+  const std::string source = "a\r\nb\rc\r\r\n\nd\0e\r\nlong line here\r\n\rx"s;
+  const std::vector<Read> whole = ReadAll(source, {});
+  for (std::size_t bufferBytes = 1; bufferBytes <= source.size(); ++bufferBytes) {
+    EXPECT_EQ(ReadAll(source, {MaxLineBytes, bufferBytes}), whole) << bufferBytes;
+  }
+  for (std::size_t pieceBytes = 1; pieceBytes <= 4; ++pieceBytes) {
+    const std::vector<Read> pieces = ReadAll(source, {pieceBytes, 65536});
+    for (std::size_t bufferBytes = 1; bufferBytes <= 5; ++bufferBytes) {
+      EXPECT_EQ(ReadAll(source, {pieceBytes, bufferBytes}), pieces)
+          << pieceBytes << " " << bufferBytes;
+    }
+  }
+}
+
 TEST(SourceScannerTest, TagStraddlingTwoPiecesIsFoundInNeither) {
   const std::string source(MaxLineBytes - 3, ' ');
   SourceScanner scanner = ScannerOver(source + "<title>x</title>\n");
