@@ -83,7 +83,7 @@ void WriteHeaderSection(SourceScanner& scanner, TargetWriter& writer) {
 
 }  // namespace
 
-ConversionResult ConvertFlightPlan(std::string sourcePath, std::string targetPath,
+ConversionResult ConvertFlightPlan(const std::string& sourcePath, const std::string& targetPath,
                                    const CaseRules& rules) {
   if (!IsFsxFlightPlan(sourcePath, rules)) return ConversionResult::NotFsxPlan;
   // Emptying the target would destroy the very plan that is to be converted.

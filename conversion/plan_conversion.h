@@ -21,7 +21,7 @@ enum class ConversionResult {
 
 // Converts the FSX plan at `sourcePath` into the FS9 plan at `targetPath`, creating the target or
 // emptying it first. The target is opened only once the source has proved to be an FSX plan.
-ConversionResult ConvertFlightPlan(std::string sourcePath, std::string targetPath,
+ConversionResult ConvertFlightPlan(const std::string& sourcePath, const std::string& targetPath,
                                    const CaseRules& rules = Windows1252CaseRules());
 
 }  // namespace tarnwick

@@ -47,7 +47,7 @@ std::string ConvertCoordinate(std::string_view text) {
 
 }  // namespace
 
-std::string ConvertPosition(std::string position) {
+std::string ConvertPosition(std::string_view position) {
   constexpr auto npos = std::string_view::npos;
   const std::string_view input = TrimWhiteSpace(position);
   const std::size_t firstComma = input.find(',');

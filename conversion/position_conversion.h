@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tarnwick {
 
@@ -11,6 +12,6 @@ inline constexpr double SecondsFactor = 0.016666666666666666;
 // Turns a source position, "n47° 26' 56.40",w122° 18' 42.60",+000429.00" (degrees, minutes and
 // seconds, then the altitude), into target position text, "n47* 26.94', w122* 18.71', +000429.00"
 // (degrees and decimal minutes). Pure text work: every input yields a text, and case is kept.
-std::string ConvertPosition(std::string position);
+std::string ConvertPosition(std::string_view position);
 
 }  // namespace tarnwick

@@ -65,12 +65,5 @@ INSTANTIATE_TEST_SUITE_P(
                      "n1*  1.00', e1*  1.00', +0"}),
     [](const auto& test) { return test.param.name; });
 
-TEST(ConvertPositionTest, LeavesTheCallersTextAlone) {
-  const std::string position = "n47\xC2\xB0 26' 56.40\",w122\xC2\xB0 18' 42.60\",+0";
-  const std::string copy = position;
-  ConvertPosition(position);
-  EXPECT_EQ(position, copy);
-}
-
 }  // namespace
 }  // namespace tarnwick
