@@ -42,7 +42,7 @@ work=$(mktemp -d)
 export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all
 xvfb_pid=""
 cleanup() {
-  "$wine"server -k >/dev/null 2>&1 || wineserver -k >/dev/null 2>&1 || true
+  /usr/lib/wine/wineserver -k >/dev/null 2>&1
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
 }
