@@ -71,6 +71,8 @@ std::optional<std::string> SourceProblem(const std::string& source) {
   const auto status = std::filesystem::status(source, error);
   if (!std::filesystem::exists(status)) return "no such file";
   if (std::filesystem::is_directory(status)) return "is a folder, not a flight plan file";
+  // A device or a pipe may never end, or block the second reading that a conversion needs.
+  if (!std::filesystem::is_regular_file(status)) return "is not a regular file";
   if (OpenSource(source) == nullptr) return "cannot be read";
   return std::nullopt;
 }

@@ -174,6 +174,13 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{
             "Directory", [](const TempDir& dir) { fs::create_directory(dir.File("plan.pln")); },
             Output::Beside, false, 1, "is a folder, not a flight plan file", Target::Absent},
+        HostileCase{
+            "EndlessDevice",
+            [](const TempDir& dir) { fs::create_symlink("/dev/zero", dir.File("plan.pln")); },
+            Output::Beside, false, 1, "is not a regular file", Target::Absent},
+        HostileCase{"Pipe",
+                    [](const TempDir& dir) { ::mkfifo(dir.File("plan.pln").c_str(), 0644); },
+                    Output::Beside, false, 1, "is not a regular file", Target::Absent},
         HostileCase{"Unreadable",
                     [](const TempDir& dir) {
                       Source(dir, kExample);
@@ -235,11 +242,11 @@ INSTANTIATE_TEST_SUITE_P(
             "WaypointWithoutItsEndLine",
             [](const TempDir& dir) { Source(dir, Example("        </ATCWaypoint>\r\n", "")); },
             Output::Beside, false, 0, "", Target::Converted},
-        HostileCase{"TruncatedInsideAWaypoint",
-                    [](const TempDir& dir) {
-                      Source(dir, kExample.substr(0, kExample.find("<ICAOIdent>SPR")));
-                    },
-                    Output::Beside, false, 0, "", Target::Converted},
+        HostileCase{
+            "TruncatedInsideAWaypoint",
+            [](const TempDir&
+                   dir) { Source(dir, kExample.substr(0, kExample.find("<ICAOIdent>SPR"))); },
+            Output::Beside, false, 0, "", Target::Converted},
         HostileCase{"WithoutDocumentEnd",
                     [](const TempDir& dir) { Source(dir, Example("</SimBase.Document>", "")); },
                     Output::Beside, false, 0, "", Target::Converted}),
