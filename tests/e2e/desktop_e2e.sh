@@ -6,7 +6,10 @@
 # usage: desktop_e2e.sh TARNWICK_EXE TARNWICK_CONVERT EXAMPLES_DIR ARTIFACT_DIR
 set -uo pipefail
 
-readonly exe=$1 convert_tool=$2 examples=$3 artifacts=$4
+# Absolute paths: the program runs in a folder of its own.
+exe=$(realpath "$1") convert_tool=$(realpath "$2") examples=$(realpath "$3")
+artifacts=$(realpath -m "$4")
+readonly exe convert_tool examples artifacts
 readonly wine=/usr/lib/wine/wine64
 
 # Wine without a window manager maps the area inside the frame of the 800 x 600 window placed at

@@ -47,8 +47,8 @@ class DoubleByteCaseRules : public CaseRules {
  public:
   explicit DoubleByteCaseRules(UINT codePage)
       : codePage_(codePage),
-        singleBytes_(ByteTable(codePage, Direction::Lower), ByteTable(codePage, Direction::Upper)) {
-  }
+        lower_(ByteTable(codePage, Direction::Lower)),
+        upper_(ByteTable(codePage, Direction::Upper)) {}
 
   void LowerInPlace(std::string& text) const override { Map(text, Direction::Lower); }
   void UpperInPlace(std::string& text) const override { Map(text, Direction::Upper); }
@@ -80,9 +80,8 @@ class DoubleByteCaseRules : public CaseRules {
       const std::ptrdiff_t length = CharacterLength(text, position);
       const auto at = static_cast<std::size_t>(position);
       if (length == 1) {
-        const std::string single(1, text[at]);
-        text[at] = (direction == Direction::Lower ? singleBytes_.Lower(single)
-                                                  : singleBytes_.Upper(single))[0];
+        const auto& table = direction == Direction::Lower ? lower_ : upper_;
+        text[at] = static_cast<char>(table[static_cast<unsigned char>(text[at])]);
       } else {
         const std::string mapped =
             MapCharacter(codePage_, std::string_view(text).substr(at, 2), direction);
@@ -93,7 +92,8 @@ class DoubleByteCaseRules : public CaseRules {
   }
 
   UINT codePage_;
-  SingleByteCaseRules singleBytes_;
+  SingleByteCaseRules::Table lower_;  // single bytes, lead bytes unchanged
+  SingleByteCaseRules::Table upper_;
 };
 
 }  // namespace

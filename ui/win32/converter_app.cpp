@@ -12,8 +12,8 @@ ConverterApp::ConverterApp() {
 }
 
 int ConverterApp::Run(HINSTANCE instance) {
-  rules_ = CaseRulesForCodePage(GetACP());
-  MainWindow window(instance, state_, screenRect_, *rules_);
+  const auto rules = CaseRulesForCodePage(GetACP());
+  MainWindow window(instance, state_, screenRect_, *rules);
   if (window.Handle() == nullptr) return 1;
   // The plain show command: the program always opens as it is, not as the launcher asks.
   ShowWindow(window.Handle(), SW_SHOW);

@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <memory>
-
-#include "case_rules.h"
 #include "program_state.h"
 
 namespace tarnwick {
@@ -22,7 +19,6 @@ class ConverterApp {
  private:
   ProgramState state_;
   RECT screenRect_;
-  std::unique_ptr<CaseRules> rules_;
 };
 
 }  // namespace tarnwick
