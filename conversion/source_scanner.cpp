@@ -1,7 +1,6 @@
 #include "source_scanner.h"
 
 #include <algorithm>
-#include <cstring>
 #include <fstream>
 #include <ios>
 
@@ -35,20 +34,8 @@ int SourceScanner::PeekByte() {
   return static_cast<unsigned char>(buffer_[next_]);
 }
 
-// Keeps the bytes before a zero byte: a zero ends the line's content, not the line.
-void SourceScanner::Keep(const char* bytes, std::size_t count) {
-  if (zeroSeen_) return;
-  const void* zero = std::memchr(bytes, 0, count);
-  if (zero != nullptr) {
-    count = static_cast<std::size_t>(static_cast<const char*>(zero) - bytes);
-    zeroSeen_ = true;
-  }
-  line_.append(bytes, count);
-}
-
 void SourceScanner::TakeLine() {
   std::size_t taken = 0;
-  zeroSeen_ = false;
   while (taken < maxLineBytes_) {
     if (PeekByte() < 0) {
       end_of_input_ = true;
@@ -61,7 +48,7 @@ void SourceScanner::TakeLine() {
     const char* stop = start;
     while (stop != limit && *stop != '\n' && *stop != '\r') ++stop;
     const auto run = static_cast<std::size_t>(stop - start);
-    Keep(start, run);
+    line_.append(start, run);
     taken += run;
     next_ += run;
     if (stop == limit) continue;
@@ -72,7 +59,7 @@ void SourceScanner::TakeLine() {
       ++next_;
       return;
     }
-    Keep(&byte, 1);
+    line_.push_back(byte);
     ++taken;
   }
 }
@@ -84,6 +71,8 @@ const std::string& SourceScanner::ReadNormalizedLine() {
     return line_;
   }
   TakeLine();
+  // A zero byte ends the line's content, not the line.
+  line_.resize(std::min(line_.find('\0'), line_.size()));
   rules_.LowerInPlace(line_);
   const std::string_view trimmed = TrimWhiteSpace(line_);
   line_.erase(static_cast<std::size_t>(trimmed.data() + trimmed.size() - line_.data()));

@@ -68,7 +68,6 @@ class SourceScanner {
  private:
   bool Refill();
   int PeekByte();
-  void Keep(const char* bytes, std::size_t count);
   void TakeLine();
 
   std::unique_ptr<std::streambuf> source_;
@@ -77,7 +76,6 @@ class SourceScanner {
   std::vector<char> buffer_;
   std::size_t next_ = 0;  // the next unread byte of buffer_
   std::size_t end_ = 0;   // the end of the bytes buffer_ holds
-  bool zeroSeen_ = false;
   std::string line_;
   bool end_of_input_ = false;
   bool failed_ = false;
