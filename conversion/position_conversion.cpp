@@ -1,5 +1,6 @@
 #include "position_conversion.h"
 
+#include <cmath>
 #include <string_view>
 
 #include "number_text.h"
@@ -10,6 +11,24 @@ namespace tarnwick {
 namespace {
 
 constexpr char kDegreeSignLastByte = '\xB0';
+
+constexpr bool IsDigit(char byte) { return byte >= '0' && byte <= '9'; }
+
+constexpr bool IsHemisphereLetter(char byte) {
+  switch (byte) {
+    case 'n':
+    case 's':
+    case 'e':
+    case 'w':
+    case 'N':
+    case 'S':
+    case 'E':
+    case 'W':
+      return true;
+    default:
+      return false;
+  }
+}
 
 // The text from the nearest space before the first `mark` (the space included) up to the mark;
 // from the coordinate's first byte when no space precedes it, empty when there is no mark.
@@ -22,27 +41,63 @@ std::string_view TextBeforeMark(std::string_view coordinate, char mark) {
   return coordinate.substr(start, markAt - start);
 }
 
+// Minutes with or without a fraction, plus the seconds where there are any.
 double DecimalMinutes(std::string_view coordinate) {
-  const double minutes = ReadWholeNumber(TextBeforeMark(coordinate, '\''));
+  const double minutes = ReadDecimalNumber(TextBeforeMark(coordinate, '\''));
   const double secondsAsMinutes =
       ReadDecimalNumber(TextBeforeMark(coordinate, '"')) * SecondsFactor;
   return minutes + secondsAsMinutes;
 }
 
-// One coordinate as degrees text, "* ", minutes field and "', ".
-std::string ConvertCoordinate(std::string_view text) {
+std::string Coordinate(std::string_view degrees, double minutes) {
+  return std::string(degrees) + "* " + FormatMinutesField(minutes) + "', ";
+}
+
+// Decimal degrees, "n70.743103" or "w022.5" or "s5": the letter, one to three digits, and
+// optionally a point with digits after it. Gives the length of the whole degrees text (letter and
+// digits before the point), or 0 when the coordinate has another form.
+std::size_t DecimalDegreesLength(std::string_view coordinate) {
+  if (coordinate.empty() || !IsHemisphereLetter(coordinate.front())) return 0;
+  std::size_t digits = 1;
+  while (digits < coordinate.size() && IsDigit(coordinate[digits])) ++digits;
+  const std::size_t wholeDigits = digits - 1;
+  if (wholeDigits < 1 || wholeDigits > 3) return 0;
+  if (digits == coordinate.size()) return digits;
+  if (coordinate[digits] != '.' || digits + 1 == coordinate.size()) return 0;
+  for (std::size_t i = digits + 1; i < coordinate.size(); ++i) {
+    if (!IsDigit(coordinate[i])) return 0;
+  }
+  return digits;
+}
+
+// Where the degree sign stands, it becomes "* ". A one-byte sign (B0 right after a degree digit,
+// as Latin-1 and Windows-1252 files store it) is replaced alone; otherwise B0 is the second byte
+// of the UTF-8 sign, whose first byte (whatever case mapping made of it) becomes the asterisk.
+std::string MarkDegreeSign(std::string_view text) {
   std::string coordinate(text);
-  // Only the degree sign's last byte is looked for: its first byte may have been case-mapped.
   const std::size_t sign = coordinate.find(kDegreeSignLastByte);
-  if (sign != std::string::npos && sign > 0) {
+  if (sign == std::string::npos || sign == 0) return coordinate;
+  if (IsDigit(coordinate[sign - 1])) {
+    coordinate.replace(sign, 1, "* ");
+  } else {
     coordinate[sign - 1] = '*';
     coordinate[sign] = ' ';
   }
+  return coordinate;
+}
+
+// One coordinate as degrees text, "* ", minutes field and "', ".
+std::string ConvertCoordinate(std::string_view text) {
+  if (const std::size_t degrees = DecimalDegreesLength(text); degrees > 0) {
+    const double value = ReadDecimalNumber(text.substr(1));
+    return Coordinate(text.substr(0, degrees), (value - std::floor(value)) * 60.0);
+  }
+  const std::string coordinate = MarkDegreeSign(text);
   const std::string_view trimmed = TrimTrailingWhiteSpace(coordinate);
   const std::size_t asterisk = trimmed.find('*');
   const std::string_view degrees =
       asterisk == std::string_view::npos ? std::string_view{} : trimmed.substr(0, asterisk);
-  return std::string(degrees) + "* " + FormatMinutesField(DecimalMinutes(trimmed)) + "', ";
+  return Coordinate(degrees, DecimalMinutes(trimmed));
 }
 
 }  // namespace
