@@ -20,12 +20,11 @@ SourceScanner::SourceScanner(std::unique_ptr<std::streambuf> source, const CaseR
       rules_(rules),
       maxLineBytes_(std::max<std::size_t>(limits.maxLineBytes, 1)),
       buffer_(std::max<std::size_t>(limits.bufferBytes, 1)),
-      failed_(source_ == nullptr) {}
+      failed_(!source_.IsOpen()) {}
 
 bool SourceScanner::Refill() {
   next_ = 0;
-  end_ = static_cast<std::size_t>(std::max<std::streamsize>(
-      source_->sgetn(buffer_.data(), static_cast<std::streamsize>(buffer_.size())), 0));
+  end_ = source_.Read(buffer_.data(), buffer_.size());
   return end_ > 0;
 }
 
@@ -66,7 +65,7 @@ void SourceScanner::TakeLine() {
 
 const std::string& SourceScanner::ReadNormalizedLine() {
   line_.clear();
-  if (Exhausted() || source_ == nullptr) {
+  if (Exhausted() || !source_.IsOpen()) {
     failed_ = true;
     return line_;
   }
@@ -115,10 +114,10 @@ std::string SourceScanner::FindElement(std::string_view tag,
 }
 
 void SourceScanner::RewindSource() {
-  if (source_ == nullptr) return;
+  if (!source_.IsOpen()) return;
   end_of_input_ = false;
   next_ = end_ = 0;
-  failed_ = source_->pubseekpos(0, std::ios::in) == std::streampos(-1);
+  failed_ = !source_.Rewind();
 }
 
 }  // namespace tarnwick

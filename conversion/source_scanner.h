@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "case_rules.h"
+#include "source_decoder.h"
 
 namespace tarnwick {
 
@@ -33,7 +34,8 @@ class SourceScanner {
   SourceScanner(std::unique_ptr<std::streambuf> source, const CaseRules& rules,
                 ScannerLimits limits = {});
 
-  // Reads the next line (or the next piece of a long one) and normalises it. A CR
+  // Reads the next line (or the next piece of a long one) and normalises it. A source with a
+  // UTF-16 byte-order mark is read as UTF-8 (see SourceDecoder). A CR
   // right before the LF is dropped, and a zero byte ends the line's content.
   const std::string& ReadNormalizedLine();
 
@@ -63,14 +65,14 @@ class SourceScanner {
   // Reading goes on with the line after the last one read. The scanner's reader keeps its own
   // place, so unlike a text stream it needs no seek (which would cost a system call per search).
   void ResyncSource() {}
-  void Close() { source_.reset(); }
+  void Close() { source_.Close(); }
 
  private:
   bool Refill();
   int PeekByte();
   void TakeLine();
 
-  std::unique_ptr<std::streambuf> source_;
+  SourceDecoder source_;
   const CaseRules& rules_;
   std::size_t maxLineBytes_;
   std::vector<char> buffer_;

@@ -7,8 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "test_files.h"
+
 namespace tarnwick {
 namespace {
+
+using testing::Utf16;
 
 SourceScanner ScannerOver(const std::string& bytes) {
   return SourceScanner(std::make_unique<std::stringbuf>(bytes, std::ios::in),
@@ -68,7 +72,26 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"OneByteOverAPiece", kFullPiece + "y\n", {{kFullPiece, false}, {"y", false}}},
         ReadCase{"CrLfRightAfterAPiece",
                  kFullPiece + "\r\nz",
-                 {{kFullPiece, false}, {"", false}, {"z", true}}}),
+                 {{kFullPiece, false}, {"", false}, {"z", true}}},
+        // A UTF-16 source reads as its UTF-8 twin, without the mark.
+        ReadCase{"Utf16LittleEndian",
+                 Utf16("A\xC2\xB0\r\n\xF0\x90\x8D\x88", false),
+                 {{"a\xE2\xB0", false}, {"\xF0\x90\x8D\x88", true}}},
+        ReadCase{"Utf16BigEndian", Utf16("x\ny", true), {{"x", false}, {"y", true}}},
+        ReadCase{"Utf16UnpairedSurrogates",
+                 std::string("\xFF\xFE\x00\xD8"
+                             "a\x00\x00\xDC\n\x00",
+                             10),
+                 {{"\xEF\xBF\xBD"
+                   "a\xEF\xBF\xBD",
+                   false}}},
+        ReadCase{"Utf16FinalOddByte", std::string("\xFE\xFF\x00z!", 5), {{"z\xEF\xBF\xBD", true}}},
+        ReadCase{"Utf16ZeroCharacterEndsContent",
+                 Utf16(std::string("ab\0c\nd", 6), false),
+                 {{"ab", false}, {"d", true}}},
+        ReadCase{"HalfAMarkIsContent", "\xFF\xFFx\n\xFE", {{"\xFF\xFFx", false}, {"\xFE", true}}},
+        ReadCase{"MarkAfterTheFirstByteIsContent", " \xFF\xFE", {{"\xFF\xFE", true}}},
+        ReadCase{"Utf16WithoutMarkIsBytes", Utf16("ab", false, false), {{"a", true}}}),
     [](const auto& test) { return test.param.name; });
 
 std::vector<Read> ReadAll(const std::string& source, ScannerLimits limits) {
@@ -94,10 +117,7 @@ TEST(SourceScannerTest, PiecesCountCharactersAfterTheLineEndRule) {
                                                                                  {"j", true}}));
 }
 
-// Where the buffer ends must not matter, least of all between a CR and its LF.
-TEST(SourceScannerTest, BufferSizeDoesNotChangeTheLines) {
-  using namespace std::string_literals;
-  const std::string source = "a\r\nb\rc\r\r\n\nd\0e\r\nlong line here\r\n\rx"s;
+void BuffersAndPiecesDoNotChangeTheLines(const std::string& source) {
   const std::vector<Read> whole = ReadAll(source, {});
   for (std::size_t bufferBytes = 1; bufferBytes <= source.size(); ++bufferBytes) {
     EXPECT_EQ(ReadAll(source, {MaxLineBytes, bufferBytes}), whole) << bufferBytes;
@@ -108,6 +128,17 @@ TEST(SourceScannerTest, BufferSizeDoesNotChangeTheLines) {
       EXPECT_EQ(ReadAll(source, {pieceBytes, bufferBytes}), pieces)
           << pieceBytes << " " << bufferBytes;
     }
+  }
+}
+
+// Where the buffer ends must not matter, least of all between a CR and its LF.
+TEST(SourceScannerTest, BufferSizeDoesNotChangeTheLines) {
+  using namespace std::string_literals;
+  const std::string bytes = "a\r\nb\rc\r\r\n\nd\0e\r\nlong line \xC2\xB0 here\r\n\rx"s;
+  // Decoded characters are handed out byte by byte when the buffer is smaller than they are.
+  for (const std::string& source : {bytes, Utf16(bytes, false), Utf16(bytes, true)}) {
+    BuffersAndPiecesDoNotChangeTheLines(source);
+    EXPECT_EQ(ReadAll(source, {}), ReadAll(bytes, {}));
   }
 }
 
@@ -208,12 +239,14 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& test) { return test.param.name; });
 
 TEST(SourceScannerTest, RewindReadsAgainFromTheFirstLineAfterTheEnd) {
-  SourceScanner scanner = ScannerOver("one\ntwo");
-  EXPECT_EQ(scanner.FindElement("<none>", std::nullopt), "");
-  EXPECT_TRUE(scanner.AtEndOfSource());
-  scanner.RewindSource();
-  EXPECT_FALSE(scanner.Exhausted());
-  EXPECT_EQ(scanner.ReadNormalizedLine(), "one");
+  for (const std::string& source : {std::string("one\ntwo"), Utf16("one\ntwo", false)}) {
+    SourceScanner scanner = ScannerOver(source);
+    EXPECT_EQ(scanner.FindElement("<none>", std::nullopt), "");
+    EXPECT_TRUE(scanner.AtEndOfSource());
+    scanner.RewindSource();
+    EXPECT_FALSE(scanner.Exhausted());
+    EXPECT_EQ(scanner.ReadNormalizedLine(), "one");
+  }
 }
 
 TEST(SourceScannerTest, ResyncGoesOnWithTheNextLine) {

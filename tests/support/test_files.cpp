@@ -44,6 +44,33 @@ std::string JoinLines(std::initializer_list<std::string_view> lines, std::string
   return joined;
 }
 
+std::string Utf16(std::string_view utf8, bool bigEndian, bool withMark) {
+  std::string wide;
+  const auto unit = [&](char32_t value) {
+    const char high = static_cast<char>(value >> 8 & 0xFF);
+    const char low = static_cast<char>(value & 0xFF);
+    wide += bigEndian ? std::string{high, low} : std::string{low, high};
+  };
+  if (withMark) unit(0xFEFF);
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    if (i + length > utf8.size()) throw std::invalid_argument("not UTF-8");
+    char32_t value = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+      value = value << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    }
+    if (value >= 0x10000) {
+      unit(0xD800 + ((value - 0x10000) >> 10));
+      unit(0xDC00 + ((value - 0x10000) & 0x3FF));
+    } else {
+      unit(value);
+    }
+    i += length;
+  }
+  return wide;
+}
+
 std::filesystem::path CorpusDir() { return TARNWICK_CORPUS_DIR; }
 
 }  // namespace tarnwick::testing

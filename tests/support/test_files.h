@@ -29,6 +29,9 @@ std::string ReadFile(const std::string& path);
 std::string JoinLines(std::initializer_list<std::string_view> lines,
                       std::string_view lineEnd = "\r\n");
 
+// `utf8` encoded as UTF-16 in the given byte order, with or without its byte-order mark first.
+std::string Utf16(std::string_view utf8, bool bigEndian, bool withMark = true);
+
 // The folder of real FSX and FS9 plans that tests use as input.
 std::filesystem::path CorpusDir();
 
