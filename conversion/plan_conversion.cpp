@@ -95,6 +95,8 @@ ConversionResult ConvertFlightPlan(const std::string& sourcePath, const std::str
   }
   TargetWriter writer(target);
   WriteHeaderSection(scanner, writer);
+  // Every waypoint element counts, wherever it stands and whatever header element is missing.
+  scanner.RewindSource();
   WaypointSection(scanner, writer);
   scanner.Close();
   const bool closed = target.close() != nullptr;

@@ -14,6 +14,7 @@ namespace {
 using testing::JoinLines;
 using testing::ReadFile;
 using testing::TempDir;
+using testing::Utf16;
 using testing::WriteFile;
 
 constexpr std::string_view kDeparturePosition =
@@ -139,8 +140,14 @@ TEST(ConvertFlightPlanTest, FrankfurtToMunichByteForByte) {
   EXPECT_EQ(conversion.target, TargetBytes(kTargetLines));
 }
 
-TEST(ConvertFlightPlanTest, LineEndsOfTheSourceDoNotMatter) {
-  EXPECT_EQ(Convert(SourcePlan().Bytes("\n")).target, TargetBytes(kTargetLines));
+// The same plan with other line ends, and saved as UTF-16 with its byte-order mark.
+TEST(ConvertFlightPlanTest, LineEndsAndEncodingOfTheSourceDoNotMatter) {
+  for (const std::string& source : {SourcePlan().Bytes("\n"), Utf16(SourcePlan().Bytes(), false),
+                                    Utf16(SourcePlan().Bytes("\n"), true)}) {
+    const Conversion conversion = Convert(source);
+    EXPECT_EQ(conversion.result, ConversionResult::Converted);
+    EXPECT_EQ(conversion.target, TargetBytes(kTargetLines));
+  }
 }
 
 struct HeaderCase {
@@ -190,7 +197,19 @@ INSTANTIATE_TEST_SUITE_P(
                    }()},
         HeaderCase{"NoWaypoints", SourcePlan().Without("ATCWaypoint").Without("WorldPosition").Without("ICAO"),
                    TargetBytes({kTargetLines.begin(), kTargetLines.begin() + 12})},
-        HeaderCase{"NoDocumentEnd", SourcePlan().Without("</SimBase.Document>"), TargetBytes(kTargetLines)}),
+        HeaderCase{"NoDocumentEnd", SourcePlan().Without("</SimBase.Document>"), TargetBytes(kTargetLines)},
+        // Later simulators leave the names out; the waypoints are all read all the same.
+        HeaderCase{"NamesMissing", SourcePlan().Without("DepartureName").Without("DestinationName"),
+                   [] {
+                     std::vector<std::string> lines = kTargetLines;
+                     lines[10] = "departure_name=";
+                     lines[11] = "destination_name=";
+                     return TargetBytes(lines);
+                   }()},
+        HeaderCase{"WaypointsBeforeTheLastHeaderElement",
+                   SourcePlan().Without("DestinationName").Replace("</FlightPlan.FlightPlan>",
+                       Element("DestinationName", "Muenchen") + "\n</FlightPlan.FlightPlan>"),
+                   TargetBytes(kTargetLines)}),
     [](const auto& test) { return test.param.name; });
 
 struct MarkerCase {
