@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <optional>
 #include <regex>
 #include <set>
 #include <string>
@@ -94,6 +96,75 @@ std::vector<std::string> Lines(const std::string& bytes) {
   return lines;
 }
 
+// An independent reading of the source's waypoints, as a navigator reads them: where each
+// complete waypoint element (an identifier, a type and a position before its end) lies, in
+// minutes of arc north and east.
+struct SourceWaypoint {
+  double north;
+  double east;
+};
+
+std::string AsciiLower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// "n47° 26' 56.40"", "s22° 47.50'", "e1°43' 16"" (the sign as UTF-8, one byte B0 or an
+// asterisk), or decimal degrees "n70.743103": minutes of arc, negative to the south and west.
+std::optional<double> CoordinateMinutes(const std::string& text) {
+  static const std::regex form(
+      R"(\s*([nsew])\s*(\d+(?:\.\d+)?)\s*(?:\xC2\xB0|\xB0|\*)?\s*(?:(\d+(?:\.\d+)?)\s*')?)"
+      R"(\s*(?:(\d+(?:\.\d+)?)\s*")?\s*)");
+  std::smatch match;
+  if (!std::regex_match(text, match, form)) return std::nullopt;
+  const auto number = [&](int group) { return match[group].matched ? std::stod(match[group]) : 0; };
+  const double minutes = number(2) * 60 + number(3) + number(4) / 60;
+  return match[1] == "s" || match[1] == "w" ? -minutes : minutes;
+}
+
+std::vector<SourceWaypoint> CompleteWaypoints(const std::string& source) {
+  const std::string text = AsciiLower(source);
+  const auto between = [&](std::size_t from, std::size_t to, const std::string& open,
+                           const std::string& close) -> std::optional<std::string> {
+    const std::size_t start = text.find(open, from);
+    if (start >= to) return std::nullopt;
+    const std::size_t end = text.find(close, start);
+    return text.substr(start + open.size(), end - start - open.size());
+  };
+  std::vector<SourceWaypoint> waypoints;
+  for (std::size_t start = text.find("<atcwaypoint id="); start != std::string::npos;
+       start = text.find("<atcwaypoint id=", start + 1)) {
+    const std::size_t end = std::min(text.find("</atcwaypoint>", start), text.size());
+    const auto position = between(start, end, "<worldposition>", "</worldposition>");
+    if (!between(start, end, "<atcwaypointtype>", "<") || !position) continue;
+    const std::size_t comma = position->find(',');
+    const auto north = CoordinateMinutes(position->substr(0, comma));
+    const auto east =
+        CoordinateMinutes(position->substr(comma + 1, position->find(',', comma + 1) - comma - 1));
+    if (!north || !east) {
+      ADD_FAILURE() << "position not read by the test: " << *position;
+      continue;
+    }
+    waypoints.push_back({*north, *east});
+  }
+  return waypoints;
+}
+
+// The position of an FS9 waypoint line, "..., N47* 26.94', W122* 18.71', ...", in minutes.
+std::optional<SourceWaypoint> LinePosition(const std::string& line) {
+  static const std::regex position(
+      R"(, ([NSEW])(\d+)\* +(-?[\d.]+)', ([NSEW])(\d+)\* +(-?[\d.]+)', )");
+  std::smatch match;
+  if (!std::regex_search(line, match, position)) return std::nullopt;
+  const auto minutes = [&](int group) {
+    const double value = std::stod(match[group + 1]) * 60 + std::stod(match[group + 2]);
+    return match[group] == "S" || match[group] == "W" ? -value : value;
+  };
+  return SourceWaypoint{minutes(1), minutes(4)};
+}
+
 class CorpusTest : public ::testing::TestWithParam<CorpusPlan> {};
 
 TEST_P(CorpusTest, ConvertsFsxPlansAndRefusesOthers) {
@@ -133,6 +204,17 @@ TEST_P(CorpusTest, ConvertsFsxPlansAndRefusesOthers) {
     std::smatch match;
     ASSERT_TRUE(std::regex_match(lines[i], match, waypoint)) << lines[i];
     EXPECT_EQ(match[1], std::to_string(i - keys.size()));
+  }
+  // Meaning, not just form: every complete waypoint has its line, where its source puts it.
+  const std::vector<SourceWaypoint> expected = CompleteWaypoints(before);
+  ASSERT_EQ(lines.size() - keys.size(), expected.size());
+  constexpr double kRounding = 0.005 + 1e-9;  // minutes: the target's two decimals
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const std::string& line = lines[keys.size() + i];
+    const auto written = LinePosition(line);
+    ASSERT_TRUE(written) << line;
+    EXPECT_NEAR(written->north, expected[i].north, kRounding) << line;
+    EXPECT_NEAR(written->east, expected[i].east, kRounding) << line;
   }
 }
 
