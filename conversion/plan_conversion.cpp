@@ -1,34 +1,15 @@
 #include "plan_conversion.h"
 
-#include <filesystem>
-#include <fstream>
-#include <ios>
 #include <optional>
-#include <system_error>
+#include <utility>
 
+#include "plan_format.h"
 #include "position_conversion.h"
-#include "source_scanner.h"
-#include "target_writer.h"
 #include "waypoint_section.h"
 
 namespace tarnwick {
 
 namespace {
-
-bool IsFsxFlightPlan(const std::string& sourcePath, const CaseRules& rules) {
-  SourceScanner scanner(OpenSource(sourcePath), rules);
-  while (!scanner.Exhausted()) {
-    scanner.ReadNormalizedLine();
-    if (scanner.LineContains(FormatMarker)) return true;
-  }
-  return false;
-}
-
-// The same file reached by two paths (a link, or a second spelling of the path).
-bool IsSameFile(const std::string& first, const std::string& second) {
-  std::error_code error;
-  return std::filesystem::equivalent(first, second, error);
-}
 
 void WriteLine(TargetWriter& writer, std::string_view key, std::string_view value) {
   writer.WriteText(key);
@@ -62,46 +43,43 @@ void WriteAirportLine(SourceScanner& scanner, TargetWriter& writer, std::string_
 
 void WriteHeaderSection(SourceScanner& scanner, TargetWriter& writer) {
   const CaseRules& rules = scanner.Rules();
-  WriteLine(writer, "[flightplan]", "");
+  WriteLine(writer, SectionLine, "");
   WriteLine(writer, AppVersionLine, "");
   scanner.RewindSource();
-  WriteLine(writer, "title=", rules.Upper(scanner.FindElement("<title>", std::nullopt)));
+  WriteLine(writer, "title=", rules.Upper(scanner.FindElement(tags::Title, std::nullopt)));
   // Goes on behind the title, so the marker line (the document's own Descr) is not taken.
   scanner.ResyncSource();
-  WriteLine(writer, "description=", rules.Upper(scanner.FindElement("<descr>", DocumentEnd)));
-  WriteLine(writer, "type=", rules.Upper(FindFromStart(scanner, "<fptype>")));
-  WriteLine(writer, "routetype=", RouteTypeDigit(FindFromStart(scanner, "<routetype>")));
-  WriteLine(writer, "cruising_altitude=", FindFromStart(scanner, "<cruisingalt>"));
-  WriteAirportLine(scanner, writer, "departure_id=", "<departureid>", "<departurella>");
-  WriteAirportLine(scanner, writer, "destination_id=", "<destinationid>", "<destinationlla>");
-  for (const auto& [key, tag] : {std::pair{"departure_position=", "<departureposition>"},
-                                 std::pair{"departure_name=", "<departurename>"},
-                                 std::pair{"destination_name=", "<destinationname>"}}) {
+  WriteLine(writer,
+            "description=", rules.Upper(scanner.FindElement(tags::Description, DocumentEnd)));
+  WriteLine(writer, "type=", rules.Upper(FindFromStart(scanner, tags::PlanType)));
+  WriteLine(writer, "routetype=", RouteTypeDigit(FindFromStart(scanner, tags::RouteType)));
+  WriteLine(writer, "cruising_altitude=", FindFromStart(scanner, tags::CruisingAltitude));
+  WriteAirportLine(scanner, writer, "departure_id=", tags::DepartureId, tags::DeparturePosition);
+  WriteAirportLine(scanner, writer, "destination_id=", tags::DestinationId,
+                   tags::DestinationPosition);
+  for (const auto& [key, tag] : {std::pair{"departure_position=", tags::ParkingPosition},
+                                 std::pair{"departure_name=", tags::DepartureName},
+                                 std::pair{"destination_name=", tags::DestinationName}}) {
     WriteLine(writer, key, rules.Upper(FindFromStart(scanner, tag)));
   }
 }
 
 }  // namespace
 
-ConversionResult ConvertFlightPlan(const std::string& sourcePath, const std::string& targetPath,
-                                   const CaseRules& rules) {
-  if (!IsFsxFlightPlan(sourcePath, rules)) return ConversionResult::NotFsxPlan;
-  // Emptying the target would destroy the very plan that is to be converted.
-  if (IsSameFile(sourcePath, targetPath)) return ConversionResult::TargetNotWritten;
-  SourceScanner scanner(OpenSource(sourcePath), rules);
-  std::filebuf target;
-  if (target.open(targetPath, std::ios::out | std::ios::trunc | std::ios::binary) == nullptr) {
-    return ConversionResult::TargetNotWritten;
+bool IsFsxFlightPlan(SourceScanner& scanner) {
+  while (!scanner.Exhausted()) {
+    scanner.ReadNormalizedLine();
+    if (scanner.LineContains(FormatMarker)) return true;
   }
-  TargetWriter writer(target);
+  return false;
+}
+
+std::int64_t WriteFs9Plan(SourceScanner& scanner, TargetWriter& writer,
+                          ConversionObserver* observer) {
   WriteHeaderSection(scanner, writer);
   // Every waypoint element counts, wherever it stands and whatever header element is missing.
   scanner.RewindSource();
-  WaypointSection(scanner, writer);
-  scanner.Close();
-  const bool closed = target.close() != nullptr;
-  return closed && !writer.Failed() ? ConversionResult::Converted
-                                    : ConversionResult::TargetNotWritten;
+  return WaypointSection(scanner, writer, observer);
 }
 
 }  // namespace tarnwick

@@ -1,27 +1,39 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
-#include <string_view>
 
-#include "case_rules.h"
+#include "source_scanner.h"
+#include "target_writer.h"
 
 namespace tarnwick {
 
-// A source line that contains this, in any letter case, makes the file an FSX plan.
-inline constexpr std::string_view FormatMarker = "<descr>acexml document</descr>";
-// The normalised last line of the source document; it ends every search but the title's.
-inline constexpr std::string_view DocumentEnd = "</simbase.document>";
-inline constexpr std::string_view AppVersionLine = "AppVersion=9.1.40901";
-
-enum class ConversionResult {
-  Converted,         // the target holds the whole FS9 plan
-  NotFsxPlan,        // no line holds FormatMarker, or the source cannot be read: target untouched
-  TargetNotWritten,  // the target could not be created, written or closed, or is the source
+// Why a waypoint element of the source has no line in the target.
+enum class WaypointLoss {
+  NoType,      // its end came before its type
+  NoPosition,  // its end came before its position
+  PlanEnds,    // the document or the file ended inside it
 };
 
-// Converts the FSX plan at `sourcePath` into the FS9 plan at `targetPath`, creating the target or
-// emptying it first. The target is opened only once the source has proved to be an FSX plan.
-ConversionResult ConvertFlightPlan(const std::string& sourcePath, const std::string& targetPath,
-                                   const CaseRules& rules = Windows1252CaseRules());
+struct LeftOutWaypoint {
+  std::int64_t line;       // the source line of its start tag, from 1
+  std::string identifier;  // as the target would have carried it: upper case
+  WaypointLoss loss;
+};
+
+// Told what a conversion could not carry over; the bytes written do not depend on it.
+class ConversionObserver {
+ public:
+  virtual ~ConversionObserver() = default;
+  virtual void WaypointLeftOut(const LeftOutWaypoint& waypoint) = 0;
+};
+
+// Whether a line of the source, from the scanner's position on, holds FormatMarker.
+bool IsFsxFlightPlan(SourceScanner& scanner);
+
+// Writes the whole FS9 plan of the scanner's source, header and waypoints, through `writer`,
+// reading the source from its first line. Gives the number of waypoint lines written.
+std::int64_t WriteFs9Plan(SourceScanner& scanner, TargetWriter& writer,
+                          ConversionObserver* observer = nullptr);
 
 }  // namespace tarnwick

@@ -1,18 +1,10 @@
 #include "source_scanner.h"
 
 #include <algorithm>
-#include <fstream>
-#include <ios>
 
 #include "white_space.h"
 
 namespace tarnwick {
-
-std::unique_ptr<std::streambuf> OpenSource(const std::string& path) {
-  auto file = std::make_unique<std::filebuf>();
-  if (file->open(path, std::ios::in | std::ios::binary) == nullptr) return nullptr;
-  return file;
-}
 
 SourceScanner::SourceScanner(std::unique_ptr<std::streambuf> source, const CaseRules& rules,
                              ScannerLimits limits)
@@ -34,6 +26,7 @@ int SourceScanner::PeekByte() {
 }
 
 void SourceScanner::TakeLine() {
+  lineNumber_ = nextLineNumber_;
   std::size_t taken = 0;
   while (taken < maxLineBytes_) {
     if (PeekByte() < 0) {
@@ -52,10 +45,14 @@ void SourceScanner::TakeLine() {
     next_ += run;
     if (stop == limit) continue;
     const char byte = buffer_[next_++];
-    if (byte == '\n') return;
+    if (byte == '\n') {
+      ++nextLineNumber_;
+      return;
+    }
     // A CR right before LF belongs to the line end; any other CR is content.
     if (PeekByte() == '\n') {
       ++next_;
+      ++nextLineNumber_;
       return;
     }
     line_.push_back(byte);
@@ -117,6 +114,8 @@ void SourceScanner::RewindSource() {
   if (!source_.IsOpen()) return;
   end_of_input_ = false;
   next_ = end_ = 0;
+  lineNumber_ = 0;
+  nextLineNumber_ = 1;
   failed_ = !source_.Rewind();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <streambuf>
@@ -23,9 +24,6 @@ struct ScannerLimits {
   std::size_t bufferBytes = 65536;
 };
 
-// Opens a plan for reading in binary mode; null when it cannot be opened.
-std::unique_ptr<std::streambuf> OpenSource(const std::string& path);
-
 // Reads the source plan line by line, each line lower-cased and trimmed, and finds elements by
 // their start tag. The source is never parsed as XML: values are cut out of lines by position.
 class SourceScanner {
@@ -40,6 +38,8 @@ class SourceScanner {
   const std::string& ReadNormalizedLine();
 
   const std::string& Line() const { return line_; }
+  // The number of the physical source line that the last read took its bytes from, from 1.
+  std::int64_t LineNumber() const { return lineNumber_; }
   const CaseRules& Rules() const { return rules_; }
 
   // Set by the read that met the end of the data.
@@ -79,6 +79,8 @@ class SourceScanner {
   std::size_t next_ = 0;  // the next unread byte of buffer_
   std::size_t end_ = 0;   // the end of the bytes buffer_ holds
   std::string line_;
+  std::int64_t lineNumber_ = 0;
+  std::int64_t nextLineNumber_ = 1;  // of the line the next read starts in
   bool end_of_input_ = false;
   bool failed_ = false;
 };

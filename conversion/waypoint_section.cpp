@@ -3,15 +3,12 @@
 #include <cstdint>
 #include <string>
 
-#include "plan_conversion.h"
+#include "plan_format.h"
 #include "position_conversion.h"
 
 namespace tarnwick {
 
 namespace {
-
-// The start tag with its attribute name; the identifier is cut from behind it by position.
-constexpr std::string_view kWaypointStart = "<atcwaypoint id=";
 
 std::string TypeLetter(const std::string& type) {
   if (type == "airport") return "A";
@@ -35,11 +32,11 @@ bool FindIdentifier(SourceScanner& scanner) {
   for (;;) {
     scanner.ReadNormalizedLine();
     bool cut = false;
-    if (scanner.LineContains(kWaypointStart)) {
+    if (scanner.LineContains(tags::WaypointStart)) {
       // From the second byte after the tag up to the byte before the next '>': the quoted text.
-      const std::ptrdiff_t tag = scanner.TagPosition(kWaypointStart, 0);
+      const std::ptrdiff_t tag = scanner.TagPosition(tags::WaypointStart, 0);
       const std::ptrdiff_t close = scanner.TagPosition(">", tag + 1);
-      const auto skip = static_cast<std::ptrdiff_t>(kWaypointStart.size()) + 1;
+      const auto skip = static_cast<std::ptrdiff_t>(tags::WaypointStart.size()) + 1;
       scanner.CutLine(tag + skip, close - tag - skip - 1);
       cut = true;
     }
@@ -53,30 +50,44 @@ bool FindIdentifier(SourceScanner& scanner) {
   }
 }
 
-enum class Reading { Complete, Dropped, Stopped };
+// How the reading of one waypoint element after its identifier ended.
+enum class Reading { Complete, NoType, NoPosition, PlanEnds };
+
+Reading Lost(WaypointSearch search, Reading atWaypointEnd) {
+  return search == WaypointSearch::AtWaypointEnd ? atWaypointEnd : Reading::PlanEnds;
+}
 
 // Reads one waypoint element after its identifier: its type, position and region.
 Reading ReadWaypointBody(SourceScanner& scanner, Waypoint& waypoint) {
   const CaseRules& rules = scanner.Rules();
-  WaypointSearch search = FindWaypointElement(scanner, "<atcwaypointtype>");
-  if (search != WaypointSearch::Found) {
-    return search == WaypointSearch::AtWaypointEnd ? Reading::Dropped : Reading::Stopped;
-  }
+  WaypointSearch search = FindWaypointElement(scanner, tags::WaypointType);
+  if (search != WaypointSearch::Found) return Lost(search, Reading::NoType);
   waypoint.typeLetter = TypeLetter(scanner.Line());
-  search = FindWaypointElement(scanner, "<worldposition>");
-  if (search != WaypointSearch::Found) {
-    return search == WaypointSearch::AtWaypointEnd ? Reading::Dropped : Reading::Stopped;
-  }
+  search = FindWaypointElement(scanner, tags::WorldPosition);
+  if (search != WaypointSearch::Found) return Lost(search, Reading::NoPosition);
   waypoint.position = rules.Upper(ConvertPosition(scanner.Line()));
-  search = FindWaypointElement(scanner, "<icaoregion>");
+  search = FindWaypointElement(scanner, tags::Region);
   if (search == WaypointSearch::Found) {
     waypoint.region = rules.Upper(scanner.Line());
   } else if (search != WaypointSearch::AtWaypointEnd) {
-    return Reading::Stopped;
+    return Reading::PlanEnds;
   }
   // An airport line never carries a region, and the next waypoint inherits none from it.
   if (waypoint.typeLetter == "A") waypoint.region.clear();
   return Reading::Complete;
+}
+
+WaypointLoss LossOf(Reading reading) {
+  switch (reading) {
+    case Reading::NoType:
+      return WaypointLoss::NoType;
+    case Reading::NoPosition:
+      return WaypointLoss::NoPosition;
+    case Reading::Complete:
+    case Reading::PlanEnds:
+      break;
+  }
+  return WaypointLoss::PlanEnds;
 }
 
 void WriteWaypointLine(TargetWriter& writer, std::int64_t number, const Waypoint& waypoint) {
@@ -115,19 +126,26 @@ WaypointSearch FindWaypointElement(SourceScanner& scanner, std::string_view tag)
   }
 }
 
-void WaypointSection(SourceScanner& scanner, TargetWriter& writer) {
-  if (scanner.AtEndOfSource()) return;
+std::int64_t WaypointSection(SourceScanner& scanner, TargetWriter& writer,
+                             ConversionObserver* observer) {
+  if (scanner.AtEndOfSource()) return 0;
   Waypoint waypoint;
   std::int64_t number = 0;
   while (!writer.Failed() && FindIdentifier(scanner)) {
+    const std::int64_t line = scanner.LineNumber();
     waypoint.identifier = scanner.Rules().Upper(scanner.Line());
     const Reading reading = ReadWaypointBody(scanner, waypoint);
-    if (reading == Reading::Stopped) return;
-    if (reading == Reading::Dropped) continue;
+    if (reading != Reading::Complete) {
+      if (observer != nullptr)
+        observer->WaypointLeftOut({line, waypoint.identifier, LossOf(reading)});
+      if (reading == Reading::PlanEnds) break;
+      continue;
+    }
     WriteWaypointLine(writer, number, waypoint);
     ++number;
-    if (scanner.AtEndOfSource()) return;
+    if (scanner.AtEndOfSource()) break;
   }
+  return number;
 }
 
 }  // namespace tarnwick

@@ -1,14 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
+#include "plan_conversion.h"
 #include "source_scanner.h"
 #include "target_writer.h"
 
 namespace tarnwick {
-
-// The normalised line that ends one waypoint element.
-inline constexpr std::string_view WaypointEnd = "</atcwaypoint>";
 
 enum class WaypointSearch { Found, AtWaypointEnd, AtDocumentEnd, SourceExhausted };
 
@@ -17,7 +16,9 @@ enum class WaypointSearch { Found, AtWaypointEnd, AtDocumentEnd, SourceExhausted
 WaypointSearch FindWaypointElement(SourceScanner& scanner, std::string_view tag);
 
 // Writes one line per complete waypoint element that follows the scanner's position, numbered
-// from 0. Stops early once the target has failed.
-void WaypointSection(SourceScanner& scanner, TargetWriter& writer);
+// from 0, and tells `observer` (when there is one) of every element left out. Stops early once
+// the target has failed. Gives the number of lines written.
+std::int64_t WaypointSection(SourceScanner& scanner, TargetWriter& writer,
+                             ConversionObserver* observer = nullptr);
 
 }  // namespace tarnwick
