@@ -1,0 +1,49 @@
+#pragma once
+
+#include <streambuf>
+#include <system_error>
+#include <vector>
+
+#include "native_file.h"
+
+namespace tarnwick {
+
+// A source file as the scanner reads it: buffered reads, and a seek back to the first byte. A
+// read error ends the data and is kept for the caller.
+class FileSourceBuffer : public std::streambuf {
+ public:
+  explicit FileSourceBuffer(NativeFile file);
+
+  const std::error_code& Error() const { return error_; }
+
+ protected:
+  int_type underflow() override;
+  std::streamsize xsgetn(char_type* into, std::streamsize count) override;
+  pos_type seekpos(pos_type position, std::ios_base::openmode which) override;
+
+ private:
+  NativeFile file_;
+  std::vector<char> buffer_;
+  std::error_code error_;
+};
+
+// A target file written line by line: what comes in is collected until a sync, which writes it
+// with one call, so every line the writer ends is one write. The first error stops all writing.
+class FileTargetBuffer : public std::streambuf {
+ public:
+  explicit FileTargetBuffer(NativeFile& file) : file_(file) {}
+
+  const std::error_code& Error() const { return error_; }
+
+ protected:
+  std::streamsize xsputn(const char_type* bytes, std::streamsize count) override;
+  int_type overflow(int_type byte) override;
+  int sync() override;
+
+ private:
+  NativeFile& file_;
+  std::vector<char> pending_;
+  std::error_code error_;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <filesystem>
+#include <streambuf>
+#include <system_error>
+
+#include "file_stream.h"
+#include "native_file.h"
+
+namespace tarnwick {
+
+// The FS9 plan while it is written. It goes into a new file beside the target, named after it
+// ("FS9_Route.pln.1a2b3c.tmp"), which takes the target's place in one step when it is complete,
+// so the target's name always holds either the old plan or the whole new one. Where no file can
+// be made beside the target, or the target is a device, it is written in place.
+class TargetFile {
+ public:
+  // Refuses a target that is a folder or that may not be written (a rename would bypass its
+  // protection). A target that is a symbolic link is written through: the link stays.
+  static TargetFile Begin(const std::filesystem::path& target, std::error_code& error);
+
+  ~TargetFile();
+  TargetFile(TargetFile&& other) noexcept;
+  TargetFile& operator=(TargetFile&&) = delete;
+  TargetFile(const TargetFile&) = delete;
+  TargetFile& operator=(const TargetFile&) = delete;
+
+  std::streambuf& Stream() { return stream_; }
+  // The first error of a write, if any.
+  const std::error_code& WriteError() const { return stream_.Error(); }
+
+  // Syncs the file to the disk and puts it in place. On failure the old target is as it was and
+  // nothing of the new one is left.
+  void Commit(std::error_code& error);
+
+ private:
+  TargetFile(NativeFile file, std::filesystem::path target, std::filesystem::path temporary);
+
+  void Discard();
+
+  NativeFile file_;
+  FileTargetBuffer stream_;
+  std::filesystem::path target_;
+  std::filesystem::path temporary_;  // empty when written in place
+};
+
+}  // namespace tarnwick
