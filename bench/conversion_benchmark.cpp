@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "plan_conversion.h"
+#include "file_conversion.h"
 #include "plan_generator.h"
 #include "position_conversion.h"
 
@@ -47,7 +47,7 @@ BENCHMARK(BM_ConvertPosition);
 void BM_ConvertFlightPlan(benchmark::State& state) {
   const PlanOnDisk plan(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    if (ConvertFlightPlan(plan.Source(), plan.Target()) != ConversionResult::Converted) {
+    if (ConvertFlightPlan(plan.Source(), plan.Target()).result != ConversionResult::Converted) {
       state.SkipWithError("the plan was not converted");
       break;
     }

@@ -1,10 +1,8 @@
 #include "convert_command.h"
 
-#include <filesystem>
-#include <system_error>
-
-#include "plan_conversion.h"
-#include "source_scanner.h"
+#include "file_conversion.h"
+#include "outcome_texts.h"
+#include "target_name.h"
 
 namespace tarnwick {
 
@@ -65,36 +63,74 @@ std::optional<std::string> ParseArguments(const std::vector<std::string>& argume
   return std::nullopt;
 }
 
-// Why `source` cannot be converted before it is even read, if it cannot.
-std::optional<std::string> SourceProblem(const std::string& source) {
-  std::error_code error;
-  const auto status = std::filesystem::status(source, error);
-  if (!std::filesystem::exists(status)) return "no such file";
-  if (std::filesystem::is_directory(status)) return "is a folder, not a flight plan file";
-  // A device or a pipe may never end, or block the second reading that a conversion needs.
-  if (!std::filesystem::is_regular_file(status)) return "is not a regular file";
-  if (OpenSource(source) == nullptr) return "cannot be read";
-  return std::nullopt;
+// What the user is told of a source that could not be read: clearer than a wrong format.
+std::string SourceProblem(const ConversionReport& report) {
+  switch (report.sourceKind) {
+    case FileKind::Missing:
+      return "no such file";
+    case FileKind::Directory:
+      return "is a folder, not a flight plan file";
+    case FileKind::Other:
+      return "is not a regular file";
+    case FileKind::Regular:
+      break;
+  }
+  return "cannot be read: " + report.reason;
+}
+
+// Each waypoint of the source that has no line in the target, as editors read it: FILE:LINE.
+class LossWarnings : public ConversionObserver {
+ public:
+  LossWarnings(const std::string& source, std::ostream& err) : source_(source), err_(err) {}
+
+  void WaypointLeftOut(const LeftOutWaypoint& waypoint) override {
+    err_ << kProgram << ": " << source_ << ':' << waypoint.line << ": waypoint "
+         << waypoint.identifier << " left out: " << Loss(waypoint.loss) << std::endl;
+  }
+
+ private:
+  static std::string_view Loss(WaypointLoss loss) {
+    switch (loss) {
+      case WaypointLoss::NoType:
+        return "it has no type";
+      case WaypointLoss::NoPosition:
+        return "it has no position";
+      case WaypointLoss::PlanEnds:
+        break;
+    }
+    return "the plan ends inside it";
+  }
+
+  const std::string& source_;
+  std::ostream& err_;
+};
+
+std::string Waypoints(std::int64_t count) {
+  return std::to_string(count) + (count == 1 ? " waypoint" : " waypoints");
 }
 
 bool ConvertOne(const std::string& source, const Options& options, std::ostream& out,
                 std::ostream& err) {
   const std::string target = TargetPathFor(source, options.outputDir);
-  std::optional<std::string> problem = SourceProblem(source);
-  if (!problem) {
-    switch (ConvertFlightPlan(source, target)) {
-      case ConversionResult::Converted:
-        out << source << " -> " << target << std::endl;
-        return true;
-      case ConversionResult::NotFsxPlan:
-        problem = "Wrong format - no FSX Flightplan!";
-        break;
-      case ConversionResult::TargetNotWritten:
-        problem = "the FS9 plan " + target + " could not be written";
-        break;
-    }
+  LossWarnings warnings(source, err);
+  const ConversionReport report =
+      ConvertFlightPlan(source, target, Windows1252CaseRules(), &warnings);
+  std::string problem;
+  switch (report.result) {
+    case ConversionResult::Converted:
+      out << source << " -> " << target << " (" << Waypoints(report.waypoints) << ")" << std::endl;
+      return true;
+    case ConversionResult::NotFsxPlan:
+      problem = WrongFormatText;
+      break;
+    case ConversionResult::SourceNotReadable:
+      problem = SourceProblem(report);
+      break;
+    case ConversionResult::TargetNotWritten:
+      problem = "the FS9 plan " + target + " could not be written: " + report.reason;
+      break;
   }
-  err << kProgram << ": " << source << ": " << *problem << std::endl;
+  err << kProgram << ": " << source << ": " << problem << std::endl;
   return false;
 }
 
@@ -103,7 +139,7 @@ bool ConvertOne(const std::string& source, const Options& options, std::ostream&
 std::string TargetPathFor(std::string_view source, std::optional<std::string_view> outputDir) {
   const std::size_t separator = source.find_last_of(kSeparators);
   const std::size_t nameStart = separator == std::string_view::npos ? 0 : separator + 1;
-  const std::string name = "FS9_" + std::string(source.substr(nameStart));
+  const std::string name = TargetNameFor(source.substr(nameStart));
   if (!outputDir) return std::string(source.substr(0, nameStart)) + name;
   std::string folder(*outputDir);
   if (!folder.empty() && kSeparators.find(folder.back()) == std::string_view::npos) {

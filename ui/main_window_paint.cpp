@@ -1,5 +1,7 @@
 #include "main_window_paint.h"
 
+#include "outcome_texts.h"
+
 namespace tarnwick {
 
 namespace {
@@ -21,7 +23,7 @@ std::vector<PaintedText> ConvertedTexts(const ProgramState& state, int cx, int c
   const int x = cx - 320;
   return {
       {"Tarnwick:", PaintFont::Title, 50, 50},
-      {"Conversion successfully performed -", PaintFont::Text, x, cy - 100},
+      {std::string(ConvertedText), PaintFont::Text, x, cy - 100},
       {"File " + state.SourceName, PaintFont::Text, x, cy - 60},
       {"converted to", PaintFont::Text, x, cy - 20},
       {"file " + state.TargetName, PaintFont::Text, x, cy + 20},
@@ -30,8 +32,9 @@ std::vector<PaintedText> ConvertedTexts(const ProgramState& state, int cx, int c
   };
 }
 
-std::vector<PaintedText> OutcomeTexts(const char* message, int cx, int cy) {
-  return {{"Tarnwick:", PaintFont::Title, 50, 50}, {message, PaintFont::Text, cx - 180, cy - 60}};
+std::vector<PaintedText> OutcomeTexts(std::string_view message, int cx, int cy) {
+  return {{"Tarnwick:", PaintFont::Title, 50, 50},
+          {std::string(message), PaintFont::Text, cx - 180, cy - 60}};
 }
 
 std::vector<PaintedText> StateTexts(const ProgramState& state, int cx, int cy) {
@@ -43,9 +46,9 @@ std::vector<PaintedText> StateTexts(const ProgramState& state, int cx, int cy) {
     case DisplayState::Converted:
       return ConvertedTexts(state, cx, cy);
     case DisplayState::NotConverted:
-      return OutcomeTexts("Flightplan could not be converted!", cx, cy);
+      return OutcomeTexts(NotConvertedText, cx, cy);
     case DisplayState::WrongFormat:
-      return OutcomeTexts("Wrong format - no FSX Flightplan!", cx, cy);
+      return OutcomeTexts(WrongFormatText, cx, cy);
   }
   return {};
 }

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "plan_conversion.h"
+#include "file_conversion.h"
+#include "target_name.h"
 
 namespace tarnwick {
 
@@ -20,6 +21,7 @@ DisplayState Outcome(ConversionResult result) {
     case ConversionResult::Converted:
       return DisplayState::Converted;
     case ConversionResult::NotFsxPlan:
+    case ConversionResult::SourceNotReadable:
       return DisplayState::WrongFormat;
     case ConversionResult::TargetNotWritten:
       break;
@@ -43,11 +45,12 @@ void StartCommand(ProgramState& state, StartCommandPlatform& platform, const Cas
   } else {
     state.FileChosen = false;
   }
-  state.TargetName = "FS9_" + state.SourceName;
+  state.TargetName = TargetNameFor(state.SourceName);
   state.TargetPath = state.SourceFolder + state.TargetName;
 
   if (state.FileChosen) {
-    state.DisplayState = Outcome(ConvertFlightPlan(state.SourcePath, state.TargetPath, rules));
+    state.DisplayState =
+        Outcome(ConvertFlightPlan(state.SourcePath, state.TargetPath, rules).result);
     platform.RequestRepaint();
   } else {
     state.DisplayState = DisplayState::NotConverted;
