@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "case_rules.h"
-#include "plan_conversion.h"
+#include "plan_format.h"
 #include "source_scanner.h"
 #include "white_space.h"
 

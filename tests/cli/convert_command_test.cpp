@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "plan_conversion.h"
+#include "file_conversion.h"
 #include "test_files.h"
 
 namespace tarnwick {
@@ -63,7 +64,8 @@ TEST(ConvertCommandTest, ConvertsBesideTheSource) {
   WriteFile(dir.File("Route.pln"), ReadFile(kExample));
   const CommandRun run = RunCommand({dir.File("Route.pln")});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, dir.File("Route.pln") + " -> " + dir.File("FS9_Route.pln") + "\n");
+  EXPECT_EQ(run.out,
+            dir.File("Route.pln") + " -> " + dir.File("FS9_Route.pln") + " (6 waypoints)\n");
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(ReadFile(dir.File("FS9_Route.pln")),
             ReadFile(std::string(TARNWICK_EXAMPLES_DIR) + "/FS9_EDDF-EDDM.pln"));
@@ -73,7 +75,8 @@ TEST(ConvertCommandTest, WritesExactlyWhatTheConversionWrites) {
   TempDir dir;
   std::filesystem::create_directory(dir.File("cli"));
   ASSERT_EQ(RunCommand({"-o", dir.File("cli"), kExample}).status, 0);
-  ASSERT_EQ(ConvertFlightPlan(kExample, dir.File("direct.pln")), ConversionResult::Converted);
+  ASSERT_EQ(ConvertFlightPlan(kExample, dir.File("direct.pln")).result,
+            ConversionResult::Converted);
   EXPECT_EQ(ReadFile(dir.File("cli/FS9_EDDF-EDDM.pln")), ReadFile(dir.File("direct.pln")));
 }
 
@@ -136,7 +139,8 @@ TEST(ConvertCommandTest, ReportsEachFileAndGoesOnAfterAFailure) {
   const CommandRun run = RunCommand({"--output-dir=" + dir.File(""), dir.File("fs9.pln"), "--",
                                      dir.File("-dash.pln"), dir.File("gone.pln")});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, dir.File("-dash.pln") + " -> " + dir.File("FS9_-dash.pln") + "\n");
+  EXPECT_EQ(run.out,
+            dir.File("-dash.pln") + " -> " + dir.File("FS9_-dash.pln") + " (6 waypoints)\n");
   EXPECT_EQ(run.err, "tarnwick-convert: " + dir.File("fs9.pln") +
                          ": Wrong format - no FSX Flightplan!\ntarnwick-convert: " +
                          dir.File("gone.pln") + ": no such file\n");
@@ -148,7 +152,34 @@ TEST(ConvertCommandTest, SaysPlainlyWhenTheTargetCannotBeWritten) {
   const CommandRun run = RunCommand({"-o", dir.File("none"), kExample});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "tarnwick-convert: " + kExample + ": the FS9 plan " +
-                         dir.File("none/FS9_EDDF-EDDM.pln") + " could not be written\n");
+                         dir.File("none/FS9_EDDF-EDDM.pln") +
+                         " could not be written: No such file or directory\n");
+}
+
+// No waypoint is lost silently: each one left out is named with its line, as editors read it.
+TEST(ConvertCommandTest, WarnsOfEveryWaypointLeftOut) {
+  TempDir dir;
+  std::string plan = ReadFile(kExample);
+  const auto cut = [&](std::string_view from, std::string_view to) {
+    plan.erase(plan.find(from), plan.find(to, plan.find(from)) - plan.find(from));
+  };
+  cut("<WorldPosition>N50", "</ATCWaypoint>");    // EDDF
+  cut("<ATCWaypointType>VOR", "</ATCWaypoint>");  // SPR
+  plan.erase(plan.rfind("<ICAO>"));               // the file ends inside EDDM
+  WriteFile(dir.File("Route.pln"), plan);
+  const auto line = [&](std::string_view identifier) {
+    const std::size_t at = plan.find("<ATCWaypoint id=\"" + std::string(identifier));
+    return std::to_string(1 + std::count(plan.begin(), plan.begin() + static_cast<long>(at), '\n'));
+  };
+  const CommandRun run = RunCommand({dir.File("Route.pln")});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            dir.File("Route.pln") + " -> " + dir.File("FS9_Route.pln") + " (3 waypoints)\n");
+  const std::string prefix = "tarnwick-convert: " + dir.File("Route.pln") + ":";
+  EXPECT_EQ(run.err, prefix + line("EDDF") + ": waypoint EDDF left out: it has no position\n" +
+                         prefix + line("SPR") + ": waypoint SPR left out: it has no type\n" +
+                         prefix + line("EDDM") +
+                         ": waypoint EDDM left out: the plan ends inside it\n");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "plan_conversion.h"
+#include "file_conversion.h"
 #include "test_files.h"
 
 namespace tarnwick {
@@ -35,7 +35,7 @@ TEST(ConvertProgramTest, ConvertsTheWholeCorpus) {
   for (const std::string& plan : plans) {
     const std::string name = std::filesystem::path(plan).filename().string();
     const std::string written = dir.File("out/FS9_" + name);
-    if (ConvertFlightPlan(plan, dir.File("expected.pln")) != ConversionResult::Converted) {
+    if (ConvertFlightPlan(plan, dir.File("expected.pln")).result != ConversionResult::Converted) {
       EXPECT_FALSE(std::filesystem::exists(written)) << name;
       EXPECT_NE(ReadFile(dir.File("stderr")).find(plan + ": Wrong format - no FSX Flightplan!\n"),
                 std::string::npos);

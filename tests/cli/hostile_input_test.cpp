@@ -8,11 +8,14 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
+#include <utility>
 
-#include "plan_conversion.h"
+#include "file_conversion.h"
 #include "plan_generator.h"
 #include "test_files.h"
 
@@ -39,18 +42,77 @@ struct ProgramRun {
   std::string err;
 };
 
+// How the program is run: once to its end, killed part-way, or four times at once.
+enum class Run { Once, KilledPartWay, FourAtOnce };
+
+int ExitStatus(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+
 // Runs the real program. `unprivileged` runs it as nobody when the tests run as root, so that
 // file permissions really deny access.
-ProgramRun RunProgram(const TempDir& dir, const std::string& arguments, bool unprivileged) {
+ProgramRun RunProgram(const TempDir& dir, const std::string& arguments, bool unprivileged, Run run,
+                      double killAfter) {
   std::string command;
   if (unprivileged && ::geteuid() == 0) {
     command = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
   }
-  command += std::string(TARNWICK_CONVERT_EXE) + " " + arguments + " >/dev/null 2>" +
-             Quoted(dir.File("stderr"));
-  const int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir.File("stderr"))};
+  command += std::string(TARNWICK_CONVERT_EXE) + " " + arguments + " >/dev/null";
+  switch (run) {
+    case Run::Once:
+      break;
+    case Run::KilledPartWay:
+      // Somewhere in the reading or the writing; the run ends by SIGKILL unless it is done.
+      std::system(("(" + command + " 2>/dev/null & pid=$!; sleep " + std::to_string(killAfter) +
+                   "; kill -KILL $pid 2>/dev/null; wait $pid)")
+                      .c_str());
+      return {-1, ""};
+    case Run::FourAtOnce: {
+      const std::string each = "(" + command + " 2>>" + Quoted(dir.File("stderr")) +
+                               " || echo failed >>" + Quoted(dir.File("stderr")) + ") & ";
+      const int status = std::system(
+          ("touch " + Quoted(dir.File("stderr")) + "; " + each + each + each + each + "wait")
+              .c_str());
+      return {ExitStatus(status), ReadFile(dir.File("stderr"))};
+    }
+  }
+  const int status = std::system((command + " 2>" + Quoted(dir.File("stderr"))).c_str());
+  return {ExitStatus(status), ReadFile(dir.File("stderr"))};
 }
+
+// The case cannot be prepared here (mounting is refused): it says so and does not run.
+struct NotRun {
+  std::string why;
+};
+
+// A 64 KiB tmpfs over the folder "out", unmounted when the guard goes.
+class SmallDisk {
+ public:
+  explicit SmallDisk(std::string folder) : folder_(std::move(folder)) {
+    fs::create_directories(folder_);
+    if (std::system(
+            ("mount -t tmpfs -o size=64k tmpfs " + Quoted(folder_) + " 2>/dev/null").c_str()) !=
+        0) {
+      throw NotRun{"mounting a tmpfs was refused, so the full-disk case did not run"};
+    }
+    mounted_ = true;
+  }
+  ~SmallDisk() {
+    if (mounted_) std::system(("umount " + Quoted(folder_)).c_str());
+  }
+  SmallDisk(const SmallDisk&) = delete;
+  SmallDisk& operator=(const SmallDisk&) = delete;
+
+  // Takes every byte that is left.
+  void Fill() const {
+    std::ofstream filler(folder_ + "/filler", std::ios::binary);
+    const std::string block(512, 'f');
+    while (filler.write(block.data(), static_cast<std::streamsize>(block.size()))) {
+    }
+  }
+
+ private:
+  std::string folder_;
+  bool mounted_ = false;
+};
 
 std::string TitleLineOfLength(std::size_t length) {
   return "<Title>" + std::string(length - 15, 't') + "</Title>";
@@ -66,6 +128,7 @@ enum class Target {
   Absent,     // no target may exist afterwards
   Converted,  // the target holds exactly what the conversion writes
   Untouched,  // a target prepared beforehand keeps its bytes
+  OldOrNew,   // either the target prepared beforehand or exactly what the conversion writes
 };
 
 // Where the target goes: beside the source, into the folder "out", or into a missing folder.
@@ -79,6 +142,8 @@ struct HostileCase {
   int status;
   std::string reason;  // the end of the stderr line ("{target}" stands for the target's path)
   Target target;
+  Run run = Run::Once;
+  bool smallDisk = false;  // the folder "out" is a small tmpfs, filled after `prepare`
 };
 
 void Source(const TempDir& dir, const std::string& bytes) {
@@ -122,42 +187,84 @@ class HostileInputTest : public ::testing::TestWithParam<HostileCase> {};
 TEST_P(HostileInputTest, TellsTheUserAndKeepsTheSource) {
   const HostileCase& hostile = GetParam();
   TempDir dir;
+  std::optional<SmallDisk> disk;
+  if (hostile.smallDisk) {
+    try {
+      disk.emplace(dir.File("out"));
+    } catch (const NotRun& notRun) {
+      GTEST_SKIP() << notRun.why;
+    }
+  }
   hostile.prepare(dir);
+  if (disk) disk->Fill();
   const std::string source = dir.File("plan.pln");
   const bool sourceIsFile = fs::is_regular_file(source);
   const std::string sourceBefore = sourceIsFile ? ReadFile(source) : "";
   const std::string target = TargetPath(dir, hostile.output);
   const bool targetWasFile = fs::is_regular_file(target);
   const std::string targetBefore = targetWasFile ? ReadFile(target) : "";
+  // What the conversion itself writes for this source, made once when a case needs it.
+  std::optional<std::string> written;
+  const auto expected = [&] {
+    if (!written) {
+      EXPECT_EQ(ConvertFlightPlan(source, dir.File("expected.pln")).result,
+                ConversionResult::Converted);
+      written = ReadFile(dir.File("expected.pln"));
+    }
+    return *written;
+  };
 
-  const ProgramRun run = RunProgram(
-      dir, OutputArguments(dir, hostile.output) + " " + Quoted(source), hostile.unprivileged);
-
-  EXPECT_EQ(run.status, hostile.status);
-  EXPECT_EQ(run.err, ExpectedError(source, hostile.reason, target));
+  const auto checkTarget = [&] {
+    switch (hostile.target) {
+      case Target::Absent:
+        EXPECT_FALSE(fs::exists(fs::symlink_status(target))) << target;
+        break;
+      case Target::Untouched:
+        if (targetWasFile) {
+          fs::permissions(target, fs::perms::owner_read);
+          EXPECT_TRUE(ReadFile(target) == targetBefore) << "the target was changed";
+        }
+        break;
+      case Target::Converted:
+        EXPECT_TRUE(ReadFile(target) == expected());
+        break;
+      case Target::OldOrNew: {
+        const std::string now = ReadFile(target);
+        EXPECT_TRUE(now == targetBefore || now == expected())
+            << "the target holds part of a plan: " << now.size() << " bytes";
+        break;
+      }
+    }
+  };
+  const std::string arguments = OutputArguments(dir, hostile.output) + " " + Quoted(source);
+  if (hostile.run == Run::KilledPartWay) {
+    for (const double killAfter : {0.05, 0.1, 0.15, 0.2, 0.3}) {
+      RunProgram(dir, arguments, hostile.unprivileged, hostile.run, killAfter);
+      checkTarget();
+    }
+  } else {
+    const ProgramRun run = RunProgram(dir, arguments, hostile.unprivileged, hostile.run, 0);
+    EXPECT_EQ(run.status, hostile.status);
+    EXPECT_EQ(run.err, ExpectedError(source, hostile.reason, target));
+    checkTarget();
+  }
   if (sourceIsFile) {
     fs::permissions(source, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_TRUE(ReadFile(source) == sourceBefore) << "the source was changed";
   }
-  switch (hostile.target) {
-    case Target::Absent:
-      EXPECT_FALSE(fs::exists(fs::symlink_status(target))) << target;
-      break;
-    case Target::Untouched:
-      if (targetWasFile) {
-        fs::permissions(target, fs::perms::owner_read);
-        EXPECT_TRUE(ReadFile(target) == targetBefore) << "the target was changed";
-      }
-      break;
-    case Target::Converted:
-      ASSERT_EQ(ConvertFlightPlan(source, dir.File("expected.pln")), ConversionResult::Converted);
-      EXPECT_TRUE(ReadFile(target) == ReadFile(dir.File("expected.pln")));
-      break;
+  // Only a run that was killed may leave its temporary file, named after the target.
+  for (const auto& entry : fs::recursive_directory_iterator(dir.Path())) {
+    const std::string name = entry.path().filename().string();
+    if (entry.path().extension() != ".tmp") continue;
+    EXPECT_EQ(hostile.run, Run::KilledPartWay) << name;
+    EXPECT_EQ(name.rfind("FS9_plan.pln.", 0), 0u) << name;
   }
 }
 
 const std::string kWrongFormat = "Wrong format - no FSX Flightplan!";
-const std::string kNotWritten = "the FS9 plan {target} could not be written";
+std::string NotWritten(const std::string& reason) {
+  return "the FS9 plan {target} could not be written: " + reason;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Sources, HostileInputTest,
@@ -179,7 +286,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Source(dir, kExample);
                       fs::permissions(dir.File("plan.pln"), fs::perms::none);
                     },
-                    Output::Beside, true, 1, "cannot be read", Target::Absent},
+                    Output::Beside, true, 1, "cannot be read: Permission denied", Target::Absent},
         HostileCase{"Empty", [](const TempDir& dir) { Source(dir, ""); }, Output::Beside, false, 1,
                     kWrongFormat, Target::Absent},
         HostileCase{"OnlyLineEnds", [](const TempDir& dir) { Source(dir, "\r\n\n\r\r\r\n\n"); },
@@ -254,7 +361,8 @@ INSTANTIATE_TEST_SUITE_P(
     Targets, HostileInputTest,
     ::testing::Values(
         HostileCase{"FolderMissing", [](const TempDir& dir) { Source(dir, kExample); },
-                    Output::MissingFolder, false, 1, kNotWritten, Target::Absent},
+                    Output::MissingFolder, false, 1, NotWritten("No such file or directory"),
+                    Target::Absent},
         HostileCase{"ReadOnlyFolder",
                     [](const TempDir& dir) {
                       OutputFolder(dir);
@@ -262,7 +370,7 @@ INSTANTIATE_TEST_SUITE_P(
                                       fs::perms::owner_read | fs::perms::owner_exec |
                                           fs::perms::others_read | fs::perms::others_exec);
                     },
-                    Output::Folder, true, 1, kNotWritten, Target::Absent},
+                    Output::Folder, true, 1, NotWritten("Permission denied"), Target::Absent},
         HostileCase{"ReadOnlyTarget",
                     [](const TempDir& dir) {
                       OutputFolder(dir);
@@ -270,29 +378,68 @@ INSTANTIATE_TEST_SUITE_P(
                       fs::permissions(dir.File("out/FS9_plan.pln"),
                                       fs::perms::owner_read | fs::perms::others_read);
                     },
-                    Output::Folder, true, 1, kNotWritten, Target::Untouched},
+                    Output::Folder, true, 1, NotWritten("Permission denied"), Target::Untouched},
         HostileCase{"FolderOfTheTargetsName",
                     [](const TempDir& dir) {
                       OutputFolder(dir);
                       fs::create_directory(dir.File("out/FS9_plan.pln"));
                     },
-                    Output::Folder, false, 1, kNotWritten, Target::Untouched},
+                    Output::Folder, false, 1, NotWritten("Is a directory"), Target::Untouched},
         HostileCase{"TargetLinksToTheSource",
                     [](const TempDir& dir) {
                       OutputFolder(dir);
                       fs::create_symlink(dir.File("plan.pln"), dir.File("out/FS9_plan.pln"));
                     },
-                    Output::Folder, false, 1, kNotWritten, Target::Untouched},
+                    Output::Folder, false, 1, NotWritten("it is the source plan itself"),
+                    Target::Untouched},
         HostileCase{"DiskFull",
                     [](const TempDir& dir) {
                       OutputFolder(dir);
                       fs::create_symlink("/dev/full", dir.File("out/FS9_plan.pln"));
                     },
-                    Output::Folder, false, 1, kNotWritten, Target::Untouched},
+                    Output::Folder, false, 1, NotWritten("No space left on device"),
+                    Target::Untouched},
         HostileCase{"LongerTargetExists",
                     [](const TempDir& dir) {
                       OutputFolder(dir);
                       WriteFile(dir.File("out/FS9_plan.pln"), std::string(1'000'000, 'x'));
+                    },
+                    Output::Folder, false, 0, "", Target::Converted},
+        // The old plan, perhaps edited by hand in FS9, survives whatever stops the new one.
+        HostileCase{"FullDiskOverAnExistingTarget",
+                    [](const TempDir& dir) {
+                      Source(dir, kExample);
+                      WriteFile(dir.File("out/FS9_plan.pln"), "an FS9 plan edited by hand");
+                    },
+                    Output::Folder, false, 1, NotWritten("No space left on device"),
+                    Target::Untouched, Run::Once, true},
+        HostileCase{"KilledPartWay",
+                    [](const TempDir& dir) {
+                      Source(dir, GeneratePlan(100000));
+                      WriteFile(dir.File("FS9_plan.pln"), "an FS9 plan edited by hand");
+                    },
+                    Output::Beside, false, 0, "", Target::OldOrNew, Run::KilledPartWay},
+        HostileCase{"FourRunsAtOnce",
+                    [](const TempDir& dir) {
+                      Source(dir, GeneratePlan(2000));
+                      WriteFile(dir.File("FS9_plan.pln"), "an FS9 plan edited by hand");
+                    },
+                    Output::Beside, false, 0, "", Target::Converted, Run::FourAtOnce},
+        HostileCase{"ReadOnlyFolderWithWritableTarget",
+                    [](const TempDir& dir) {
+                      OutputFolder(dir);
+                      WriteFile(dir.File("out/FS9_plan.pln"), "old");
+                      fs::permissions(dir.File("out/FS9_plan.pln"), fs::perms::all);
+                      fs::permissions(dir.File("out"),
+                                      fs::perms::owner_read | fs::perms::owner_exec |
+                                          fs::perms::others_read | fs::perms::others_exec);
+                    },
+                    Output::Folder, true, 0, "", Target::Converted},
+        HostileCase{"TargetIsALinkToAnotherPlan",
+                    [](const TempDir& dir) {
+                      OutputFolder(dir);
+                      WriteFile(dir.File("edited.pln"), "old");
+                      fs::create_symlink(dir.File("edited.pln"), dir.File("out/FS9_plan.pln"));
                     },
                     Output::Folder, false, 0, "", Target::Converted}),
     [](const auto& test) { return test.param.name; });

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "plan_conversion.h"
 #include "test_files.h"
 
 namespace tarnwick {
@@ -19,7 +18,6 @@ namespace {
 
 using testing::CorpusDir;
 using testing::ReadFile;
-using testing::TempDir;
 
 struct CorpusPlan {
   std::string file;
@@ -119,7 +117,9 @@ std::optional<double> CoordinateMinutes(const std::string& text) {
       R"(\s*(?:(\d+(?:\.\d+)?)\s*")?\s*)");
   std::smatch match;
   if (!std::regex_match(text, match, form)) return std::nullopt;
-  const auto number = [&](int group) { return match[group].matched ? std::stod(match[group]) : 0; };
+  const auto number = [&](std::size_t group) {
+    return match[group].matched ? std::stod(match[group]) : 0;
+  };
   const double minutes = number(2) * 60 + number(3) + number(4) / 60;
   return match[1] == "s" || match[1] == "w" ? -minutes : minutes;
 }
@@ -158,7 +158,7 @@ std::optional<SourceWaypoint> LinePosition(const std::string& line) {
       R"(, ([NSEW])(\d+)\* +(-?[\d.]+)', ([NSEW])(\d+)\* +(-?[\d.]+)', )");
   std::smatch match;
   if (!std::regex_search(line, match, position)) return std::nullopt;
-  const auto minutes = [&](int group) {
+  const auto minutes = [&](std::size_t group) {
     const double value = std::stod(match[group + 1]) * 60 + std::stod(match[group + 2]);
     return match[group] == "S" || match[group] == "W" ? -value : value;
   };
@@ -168,19 +168,11 @@ std::optional<SourceWaypoint> LinePosition(const std::string& line) {
 class CorpusTest : public ::testing::TestWithParam<CorpusPlan> {};
 
 TEST_P(CorpusTest, ConvertsFsxPlansAndRefusesOthers) {
-  TempDir dir;
-  const std::string source = (CorpusDir() / "fsx" / GetParam().file).string();
-  const std::string before = ReadFile(source);
-  const std::string target = dir.File("FS9_" + GetParam().file);
-  const ConversionResult result = ConvertFlightPlan(source, target);
-  EXPECT_EQ(ReadFile(source), before);
-  if (!GetParam().fsxPlan) {
-    EXPECT_EQ(result, ConversionResult::NotFsxPlan);
-    EXPECT_FALSE(std::filesystem::exists(target));
-    return;
-  }
-  ASSERT_EQ(result, ConversionResult::Converted);
-  const std::vector<std::string> lines = Lines(ReadFile(target));
+  const std::string before = ReadFile((CorpusDir() / "fsx" / GetParam().file).string());
+  const std::optional<std::string> target = testing::ConvertInMemory(before);
+  ASSERT_EQ(target.has_value(), GetParam().fsxPlan);
+  if (!target) return;
+  const std::vector<std::string> lines = Lines(*target);
   const std::vector<std::string> keys = {"[flightplan]",
                                          "AppVersion=9.1.40901",
                                          "title=",

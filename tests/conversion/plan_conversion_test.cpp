@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,11 +11,7 @@
 namespace tarnwick {
 namespace {
 
-using testing::JoinLines;
-using testing::ReadFile;
-using testing::TempDir;
 using testing::Utf16;
-using testing::WriteFile;
 
 constexpr std::string_view kDeparturePosition =
     "N50\xC2\xB0 1' 59.40\",E8\xC2\xB0 34' 14.80\",+000364.00";
@@ -121,22 +117,18 @@ std::string TargetWith(std::size_t index, const char* line) {
 }
 
 struct Conversion {
-  ConversionResult result;
+  bool converted;
   std::string target;
 };
 
 Conversion Convert(const std::string& sourceBytes) {
-  TempDir dir;
-  WriteFile(dir.File("Route.pln"), sourceBytes);
-  const ConversionResult result =
-      ConvertFlightPlan(dir.File("Route.pln"), dir.File("FS9_Route.pln"));
-  const bool written = std::filesystem::exists(dir.File("FS9_Route.pln"));
-  return {result, written ? ReadFile(dir.File("FS9_Route.pln")) : "(not written)"};
+  const std::optional<std::string> target = testing::ConvertInMemory(sourceBytes);
+  return {target.has_value(), target.value_or("(not written)")};
 }
 
 TEST(ConvertFlightPlanTest, FrankfurtToMunichByteForByte) {
   const Conversion conversion = Convert(SourcePlan().Bytes());
-  EXPECT_EQ(conversion.result, ConversionResult::Converted);
+  EXPECT_TRUE(conversion.converted);
   EXPECT_EQ(conversion.target, TargetBytes(kTargetLines));
 }
 
@@ -145,7 +137,7 @@ TEST(ConvertFlightPlanTest, LineEndsAndEncodingOfTheSourceDoNotMatter) {
   for (const std::string& source : {SourcePlan().Bytes("\n"), Utf16(SourcePlan().Bytes(), false),
                                     Utf16(SourcePlan().Bytes("\n"), true)}) {
     const Conversion conversion = Convert(source);
-    EXPECT_EQ(conversion.result, ConversionResult::Converted);
+    EXPECT_TRUE(conversion.converted);
     EXPECT_EQ(conversion.target, TargetBytes(kTargetLines));
   }
 }
@@ -160,7 +152,7 @@ class HeaderSectionTest : public ::testing::TestWithParam<HeaderCase> {};
 
 TEST_P(HeaderSectionTest, WritesEachHeaderLine) {
   const Conversion conversion = Convert(GetParam().source.Bytes());
-  EXPECT_EQ(conversion.result, ConversionResult::Converted);
+  EXPECT_TRUE(conversion.converted);
   EXPECT_EQ(conversion.target, GetParam().target);
 }
 
@@ -224,9 +216,9 @@ TEST_P(FormatMarkerTest, DecidesWhetherTheSourceIsAnFsxPlan) {
   const Conversion conversion =
       Convert(SourcePlan().Replace("AceXML Document", GetParam().markerLine).Bytes());
   if (GetParam().accepted) {
-    EXPECT_EQ(conversion.result, ConversionResult::Converted);
+    EXPECT_TRUE(conversion.converted);
   } else {
-    EXPECT_EQ(conversion.result, ConversionResult::NotFsxPlan);
+    EXPECT_FALSE(conversion.converted);
     EXPECT_EQ(conversion.target, "(not written)");
   }
 }
@@ -244,79 +236,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& test) { return test.param.name; });
 
 TEST(ConvertFlightPlanTest, MarkerOnTheLastLineWithoutLineEnd) {
-  EXPECT_EQ(Convert("<x>\n<Descr>AceXML Document</Descr>").result, ConversionResult::Converted);
+  EXPECT_TRUE(Convert("<x>\n<Descr>AceXML Document</Descr>").converted);
 }
 
 TEST(ConvertFlightPlanTest, Fs9PlanIsNotAnFsxPlan) {
-  EXPECT_EQ(Convert(TargetBytes(kTargetLines)).result, ConversionResult::NotFsxPlan);
+  EXPECT_FALSE(Convert(TargetBytes(kTargetLines)).converted);
 }
-
-TEST(ConvertFlightPlanTest, MissingSourceCreatesNothing) {
-  TempDir dir;
-  EXPECT_EQ(ConvertFlightPlan(dir.File("none.pln"), dir.File("FS9_none.pln")),
-            ConversionResult::NotFsxPlan);
-  EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
-}
-
-TEST(ConvertFlightPlanTest, ExistingTargetIsUntouchedWhenTheSourceIsNoFsxPlan) {
-  TempDir dir;
-  WriteFile(dir.File("plan.pln"), "[flightplan]\r\n");
-  WriteFile(dir.File("FS9_plan.pln"), "keep me");
-  EXPECT_EQ(ConvertFlightPlan(dir.File("plan.pln"), dir.File("FS9_plan.pln")),
-            ConversionResult::NotFsxPlan);
-  EXPECT_EQ(ReadFile(dir.File("FS9_plan.pln")), "keep me");
-}
-
-TEST(ConvertFlightPlanTest, LongerExistingTargetIsEmptiedFirst) {
-  TempDir dir;
-  WriteFile(dir.File("plan.pln"), SourcePlan().Bytes());
-  WriteFile(dir.File("FS9_plan.pln"), std::string(100000, 'x'));
-  EXPECT_EQ(ConvertFlightPlan(dir.File("plan.pln"), dir.File("FS9_plan.pln")),
-            ConversionResult::Converted);
-  EXPECT_EQ(ReadFile(dir.File("FS9_plan.pln")), TargetBytes(kTargetLines));
-}
-
-struct TargetCase {
-  std::string name;
-  // Prepares the folder and gives the target path.
-  std::string (*prepare)(const TempDir& dir);
-};
-
-class UnwritableTargetTest : public ::testing::TestWithParam<TargetCase> {};
-
-TEST_P(UnwritableTargetTest, IsReportedAndLeavesTheSourceAlone) {
-  TempDir dir;
-  const std::string source = SourcePlan().Bytes();
-  WriteFile(dir.File("plan.pln"), source);
-  const std::string target = GetParam().prepare(dir);
-  EXPECT_EQ(ConvertFlightPlan(dir.File("plan.pln"), target), ConversionResult::TargetNotWritten);
-  EXPECT_EQ(ReadFile(dir.File("plan.pln")), source);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Targets, UnwritableTargetTest,
-    ::testing::Values(TargetCase{"FolderMissing",
-                                 [](const TempDir& dir) { return dir.File("none/FS9_plan.pln"); }},
-                      TargetCase{"TargetIsAFolder",
-                                 [](const TempDir& dir) {
-                                   std::filesystem::create_directory(dir.File("FS9_plan.pln"));
-                                   return dir.File("FS9_plan.pln");
-                                 }},
-                      TargetCase{"TargetIsTheSourceItself",
-                                 [](const TempDir& dir) { return dir.File("plan.pln"); }},
-                      TargetCase{"TargetLinksToTheSource",
-                                 [](const TempDir& dir) {
-                                   std::filesystem::create_symlink(dir.File("plan.pln"),
-                                                                   dir.File("FS9_plan.pln"));
-                                   return dir.File("FS9_plan.pln");
-                                 }},
-                      TargetCase{"DiskFull",
-                                 [](const TempDir& dir) {
-                                   std::filesystem::create_symlink("/dev/full",
-                                                                   dir.File("FS9_plan.pln"));
-                                   return dir.File("FS9_plan.pln");
-                                 }}),
-    [](const auto& test) { return test.param.name; });
 
 }  // namespace
 }  // namespace tarnwick

@@ -273,9 +273,5 @@ TEST(SourceScannerTest, SourceThatCouldNotBeOpenedStaysFailed) {
   EXPECT_EQ(scanner.FindElement("<title>", std::nullopt), "");
 }
 
-TEST(SourceScannerTest, MissingFileCannotBeOpened) {
-  EXPECT_EQ(OpenSource("/nonexistent/folder/plan.pln"), nullptr);
-}
-
 }  // namespace
 }  // namespace tarnwick

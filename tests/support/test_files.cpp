@@ -4,7 +4,10 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 #include <stdexcept>
+
+#include "plan_conversion.h"
 
 namespace tarnwick::testing {
 
@@ -69,6 +72,16 @@ std::string Utf16(std::string_view utf8, bool bigEndian, bool withMark) {
     i += length;
   }
   return wide;
+}
+
+std::optional<std::string> ConvertInMemory(const std::string& source) {
+  SourceScanner scanner(std::make_unique<std::stringbuf>(source, std::ios::in),
+                        Windows1252CaseRules());
+  if (!IsFsxFlightPlan(scanner)) return std::nullopt;
+  std::stringbuf target;
+  TargetWriter writer(target);
+  WriteFs9Plan(scanner, writer);
+  return target.str();
 }
 
 std::filesystem::path CorpusDir() { return TARNWICK_CORPUS_DIR; }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,10 @@ std::string JoinLines(std::initializer_list<std::string_view> lines,
 
 // `utf8` encoded as UTF-16 in the given byte order, with or without its byte-order mark first.
 std::string Utf16(std::string_view utf8, bool bigEndian, bool withMark = true);
+
+// The whole conversion of `source` in memory, as the file layer runs it: the FS9 plan, or nothing
+// when the source is no FSX plan.
+std::optional<std::string> ConvertInMemory(const std::string& source);
 
 // The folder of real FSX and FS9 plans that tests use as input.
 std::filesystem::path CorpusDir();

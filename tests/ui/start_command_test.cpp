@@ -1,6 +1,7 @@
 #include "start_command.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -126,24 +127,31 @@ TEST_P(StartCommandOutcomeTest, RecordsTheOutcome) {
 
 INSTANTIATE_TEST_SUITE_P(
     Choices, StartCommandOutcomeTest,
-    ::testing::Values(OutcomeCase{"AlreadyPrefixed", "FS9_Route.pln",
-                                  [](const TempDir& dir) {
-                                    WriteFile(dir.File("FS9_Route.pln"), kFsxPlan);
-                                  },
-                                  DisplayState::Converted, "FS9_FS9_Route.pln"},
-                      OutcomeCase{"NotAnFsxPlan", "Route.pln",
-                                  [](const TempDir& dir) {
-                                    WriteFile(dir.File("Route.pln"), "[flightplan]\r\n");
-                                  },
-                                  DisplayState::WrongFormat, ""},
-                      OutcomeCase{"TypedNameOfNoFile", "Missing.pln", [](const TempDir&) {},
-                                  DisplayState::WrongFormat, ""},
-                      OutcomeCase{"TargetCannotBeWritten", "Route.pln",
-                                  [](const TempDir& dir) {
-                                    WriteFile(dir.File("Route.pln"), kFsxPlan);
-                                    std::filesystem::create_directory(dir.File("FS9_Route.pln"));
-                                  },
-                                  DisplayState::NotConverted, "FS9_Route.pln"}),
+    ::testing::Values(
+        OutcomeCase{"AlreadyPrefixed", "FS9_Route.pln",
+                    [](const TempDir& dir) { WriteFile(dir.File("FS9_Route.pln"), kFsxPlan); },
+                    DisplayState::Converted, "FS9_FS9_Route.pln"},
+        OutcomeCase{
+            "NotAnFsxPlan", "Route.pln",
+            [](const TempDir& dir) { WriteFile(dir.File("Route.pln"), "[flightplan]\r\n"); },
+            DisplayState::WrongFormat, ""},
+        OutcomeCase{"TypedNameOfNoFile", "Missing.pln", [](const TempDir&) {},
+                    DisplayState::WrongFormat, ""},
+        // A pipe typed into the dialog must not block the window.
+        OutcomeCase{"PipeWithoutWriter", "Route.pln",
+                    [](const TempDir& dir) { ::mkfifo(dir.File("Route.pln").c_str(), 0644); },
+                    DisplayState::WrongFormat, ""},
+        OutcomeCase{"EndlessDevice", "Route.pln",
+                    [](const TempDir& dir) {
+                      std::filesystem::create_symlink("/dev/zero", dir.File("Route.pln"));
+                    },
+                    DisplayState::WrongFormat, ""},
+        OutcomeCase{"TargetCannotBeWritten", "Route.pln",
+                    [](const TempDir& dir) {
+                      WriteFile(dir.File("Route.pln"), kFsxPlan);
+                      std::filesystem::create_directory(dir.File("FS9_Route.pln"));
+                    },
+                    DisplayState::NotConverted, "FS9_Route.pln"}),
     [](const auto& test) { return test.param.name; });
 
 struct NameCase {
