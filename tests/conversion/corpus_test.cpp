@@ -165,6 +165,10 @@ std::optional<SourceWaypoint> LinePosition(const std::string& line) {
   return SourceWaypoint{minutes(1), minutes(4)};
 }
 
+std::string GoldenFile(const std::string& plan) {
+  return std::string(TARNWICK_GOLDEN_DIR) + "/FS9_" + plan;
+}
+
 class CorpusTest : public ::testing::TestWithParam<CorpusPlan> {};
 
 TEST_P(CorpusTest, ConvertsFsxPlansAndRefusesOthers) {
@@ -172,6 +176,8 @@ TEST_P(CorpusTest, ConvertsFsxPlansAndRefusesOthers) {
   const std::optional<std::string> target = testing::ConvertInMemory(before);
   ASSERT_EQ(target.has_value(), GetParam().fsxPlan);
   if (!target) return;
+  // Every byte, as checked in (scripts/make-golden writes them anew after a deliberate change).
+  EXPECT_TRUE(*target == ReadFile(GoldenFile(GetParam().file))) << "differs from its golden file";
   const std::vector<std::string> lines = Lines(*target);
   const std::vector<std::string> keys = {"[flightplan]",
                                          "AppVersion=9.1.40901",
@@ -221,8 +227,17 @@ TEST(CorpusTableTest, NamesEveryPlanOfTheCorpus) {
     onDisk.insert(entry.path().filename().string());
   }
   std::set<std::string> inTable;
-  for (const CorpusPlan& plan : kCorpus) inTable.insert(plan.file);
+  std::set<std::string> golden;
+  for (const CorpusPlan& plan : kCorpus) {
+    inTable.insert(plan.file);
+    if (plan.fsxPlan) golden.insert("FS9_" + plan.file);
+  }
   EXPECT_EQ(onDisk, inTable);
+  std::set<std::string> goldenOnDisk;
+  for (const auto& entry : std::filesystem::directory_iterator(TARNWICK_GOLDEN_DIR)) {
+    goldenOnDisk.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(goldenOnDisk, golden);
 }
 
 }  // namespace
