@@ -1,15 +1,49 @@
 #include "case_rules.h"
 
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace tarnwick {
 
 namespace {
 
-void MapBytes(std::string& text, const SingleByteCaseRules::Table& table) {
-  for (char& byte : text) {
-    byte = static_cast<char>(table[static_cast<unsigned char>(byte)]);
+constexpr std::uint64_t kEveryByte = 0x0101010101010101;
+constexpr std::uint64_t kHighBits = 0x80 * kEveryByte;
+
+// Changes the case of eight ASCII bytes at once: those from `first` to `last` get their 0x20 bit
+// flipped. None of the additions carries into the next byte, since every byte is below 0x80.
+std::uint64_t FlipAsciiCase(std::uint64_t bytes, unsigned first, unsigned last) {
+  const std::uint64_t atLeastFirst = bytes + (0x80 - first) * kEveryByte;
+  const std::uint64_t aboveLast = bytes + (0x80 - last - 1) * kEveryByte;
+  return bytes ^ ((atLeastFirst & ~aboveLast & kHighBits) >> 2);
+}
+
+void MapBytes(std::string& text, const SingleByteCaseRules::Table& table, bool plainAscii,
+              unsigned first, unsigned last) {
+  char* byte = text.data();
+  char* const end = byte + text.size();
+  // Plans are nearly all ASCII: eight bytes at a time where the table maps ASCII as ASCII does.
+  for (std::uint64_t eight = 0; plainAscii && end - byte >= 8; byte += 8) {
+    std::memcpy(&eight, byte, 8);
+    if ((eight & kHighBits) != 0) break;
+    eight = FlipAsciiCase(eight, first, last);
+    std::memcpy(byte, &eight, 8);
   }
+  for (; byte != end; ++byte) *byte = static_cast<char>(table[static_cast<unsigned char>(*byte)]);
+}
+
+// Whether the tables change the case of A to Z and nothing else below 0x80.
+bool MapsAsciiAsAscii(const SingleByteCaseRules::Table& lower,
+                      const SingleByteCaseRules::Table& upper) {
+  for (unsigned byte = 0; byte < 0x80; ++byte) {
+    const bool capital = byte >= 'A' && byte <= 'Z';
+    const bool small = byte >= 'a' && byte <= 'z';
+    if (lower[byte] != (capital ? byte + 32 : byte) || upper[byte] != (small ? byte - 32 : byte)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 // Windows-1252's letters beyond A-Z and the Latin-1 range: S and Z with caron, OE, and Y with
@@ -59,11 +93,15 @@ std::string CaseRules::Upper(std::string_view text) const {
 }
 
 SingleByteCaseRules::SingleByteCaseRules(const Table& lower, const Table& upper)
-    : lower_(lower), upper_(upper) {}
+    : lower_(lower), upper_(upper), plainAscii_(MapsAsciiAsAscii(lower, upper)) {}
 
-void SingleByteCaseRules::LowerInPlace(std::string& text) const { MapBytes(text, lower_); }
+void SingleByteCaseRules::LowerInPlace(std::string& text) const {
+  MapBytes(text, lower_, plainAscii_, 'A', 'Z');
+}
 
-void SingleByteCaseRules::UpperInPlace(std::string& text) const { MapBytes(text, upper_); }
+void SingleByteCaseRules::UpperInPlace(std::string& text) const {
+  MapBytes(text, upper_, plainAscii_, 'a', 'z');
+}
 
 const CaseRules& Windows1252CaseRules() {
   static const SingleByteCaseRules rules = MakeWindows1252();

@@ -40,6 +40,7 @@ class SingleByteCaseRules : public CaseRules {
  private:
   Table lower_;
   Table upper_;
+  bool plainAscii_;  // A to Z and a to z are partners, and no other byte below 0x80 changes
 };
 
 // Windows-1252, the code page of Western Windows systems and the rule wherever no other applies.

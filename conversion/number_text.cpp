@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -86,8 +87,24 @@ std::string PadLeft(std::string text, std::size_t width) {
   return text;
 }
 
+// |value| in hundredths, rounded half up on its 17 significant digits, where that can be told
+// without writing them out. The 17-digit form and the product below differ from the exact
+// hundredths by less than 2e-16 of them: farther than that from a halfway point, both round the
+// same way.
+std::optional<long long> PlainHundredths(double magnitude) {
+  const double hundredths = magnitude * 100;
+  if (!(hundredths < 1e15)) return std::nullopt;
+  const double whole = std::floor(hundredths);
+  const double fraction = hundredths - whole;
+  if (std::fabs(fraction - 0.5) <= hundredths * 1e-15) return std::nullopt;
+  return static_cast<long long>(whole) + (fraction > 0.5 ? 1 : 0);
+}
+
 // |value| in hundredths as decimal digits, rounded half up on its 17 significant digits.
 std::string Hundredths(double magnitude) {
+  if (const std::optional<long long> plain = PlainHundredths(magnitude)) {
+    return std::to_string(*plain);
+  }
   constexpr int kPrecision = 16;  // digits after the first: 17 significant digits
   char buffer[32];
   const auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude,

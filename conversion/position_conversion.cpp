@@ -49,8 +49,11 @@ double DecimalMinutes(std::string_view coordinate) {
   return minutes + secondsAsMinutes;
 }
 
-std::string Coordinate(std::string_view degrees, double minutes) {
-  return std::string(degrees) + "* " + FormatMinutesField(minutes) + "', ";
+void AppendCoordinate(std::string& out, std::string_view degrees, double minutes) {
+  out.append(degrees);
+  out.append("* ");
+  out.append(FormatMinutesField(minutes));
+  out.append("', ");
 }
 
 // Decimal degrees, "n70.743103" or "w022.5" or "s5": the letter, one to three digits, and
@@ -86,18 +89,19 @@ std::string MarkDegreeSign(std::string_view text) {
   return coordinate;
 }
 
-// One coordinate as degrees text, "* ", minutes field and "', ".
-std::string ConvertCoordinate(std::string_view text) {
+// One coordinate as degrees text, "* ", minutes field and "', ", appended to `out`.
+void AppendConvertedCoordinate(std::string& out, std::string_view text) {
   if (const std::size_t degrees = DecimalDegreesLength(text); degrees > 0) {
     const double value = ReadDecimalNumber(text.substr(1));
-    return Coordinate(text.substr(0, degrees), (value - std::floor(value)) * 60.0);
+    AppendCoordinate(out, text.substr(0, degrees), (value - std::floor(value)) * 60.0);
+    return;
   }
   const std::string coordinate = MarkDegreeSign(text);
   const std::string_view trimmed = TrimTrailingWhiteSpace(coordinate);
   const std::size_t asterisk = trimmed.find('*');
   const std::string_view degrees =
       asterisk == std::string_view::npos ? std::string_view{} : trimmed.substr(0, asterisk);
-  return Coordinate(degrees, DecimalMinutes(trimmed));
+  AppendCoordinate(out, degrees, DecimalMinutes(trimmed));
 }
 
 }  // namespace
@@ -113,8 +117,12 @@ std::string ConvertPosition(std::string_view position) {
       secondComma == npos ? std::string_view{}
                           : input.substr(firstComma + 1, secondComma - firstComma - 1);
   const std::string_view altitude = secondComma == npos ? input : input.substr(secondComma + 1);
-  return ConvertCoordinate(TrimWhiteSpace(latitude)) +
-         ConvertCoordinate(TrimWhiteSpace(longitude)) + std::string(TrimWhiteSpace(altitude));
+  std::string converted;
+  converted.reserve(48 + altitude.size());
+  AppendConvertedCoordinate(converted, TrimWhiteSpace(latitude));
+  AppendConvertedCoordinate(converted, TrimWhiteSpace(longitude));
+  converted.append(TrimWhiteSpace(altitude));
+  return converted;
 }
 
 }  // namespace tarnwick

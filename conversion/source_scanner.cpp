@@ -1,6 +1,7 @@
 #include "source_scanner.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "white_space.h"
 
@@ -25,8 +26,30 @@ int SourceScanner::PeekByte() {
   return static_cast<unsigned char>(buffer_[next_]);
 }
 
-void SourceScanner::TakeLine() {
+std::string_view SourceScanner::TakeLine() {
   lineNumber_ = nextLineNumber_;
+  // Nearly every line lies whole in the buffer: found with one search, and not copied.
+  if (next_ == end_) Refill();
+  const char* start = buffer_.data() + next_;
+  const std::size_t window = std::min(end_ - next_, maxLineBytes_ + 1);
+  if (const void* found = std::memchr(start, '\n', window); found != nullptr) {
+    const auto lineFeed = static_cast<std::size_t>(static_cast<const char*>(found) - start);
+    // A CR right before LF belongs to the line end; any other CR is content.
+    const std::size_t length =
+        lineFeed > 0 && start[lineFeed - 1] == '\r' ? lineFeed - 1 : lineFeed;
+    if (length < maxLineBytes_) {
+      next_ += lineFeed + 1;
+      ++nextLineNumber_;
+      return {start, length};
+    }
+  }
+  piece_.clear();
+  TakePiece();
+  return piece_;
+}
+
+// A line that runs past the buffer or the piece's budget, gathered into piece_.
+void SourceScanner::TakePiece() {
   std::size_t taken = 0;
   while (taken < maxLineBytes_) {
     if (PeekByte() < 0) {
@@ -37,10 +60,10 @@ void SourceScanner::TakeLine() {
     // Everything up to the next CR or LF, within the buffer and the piece's budget, at once.
     const char* start = buffer_.data() + next_;
     const char* const limit = start + std::min(end_ - next_, maxLineBytes_ - taken);
-    const char* stop = start;
-    while (stop != limit && *stop != '\n' && *stop != '\r') ++stop;
+    const char* stop =
+        std::find_if(start, limit, [](char byte) { return byte == '\n' || byte == '\r'; });
     const auto run = static_cast<std::size_t>(stop - start);
-    line_.append(start, run);
+    piece_.append(start, run);
     taken += run;
     next_ += run;
     if (stop == limit) continue;
@@ -49,30 +72,31 @@ void SourceScanner::TakeLine() {
       ++nextLineNumber_;
       return;
     }
-    // A CR right before LF belongs to the line end; any other CR is content.
     if (PeekByte() == '\n') {
       ++next_;
       ++nextLineNumber_;
       return;
     }
-    line_.push_back(byte);
+    piece_.push_back(byte);
     ++taken;
   }
 }
 
 const std::string& SourceScanner::ReadNormalizedLine() {
-  line_.clear();
   if (Exhausted() || !source_.IsOpen()) {
+    line_.clear();
     failed_ = true;
     return line_;
   }
-  TakeLine();
+  std::string_view raw = TakeLine();
   // A zero byte ends the line's content, not the line.
-  line_.resize(std::min(line_.find('\0'), line_.size()));
+  if (const void* zero = std::memchr(raw.data(), '\0', raw.size()); zero != nullptr) {
+    raw = raw.substr(0, static_cast<std::size_t>(static_cast<const char*>(zero) - raw.data()));
+  }
+  // Case changes never make or unmake white space, so the trimming may come first.
+  line_.clear();
+  line_.append(TrimWhiteSpace(raw));
   rules_.LowerInPlace(line_);
-  const std::string_view trimmed = TrimWhiteSpace(line_);
-  line_.erase(static_cast<std::size_t>(trimmed.data() + trimmed.size() - line_.data()));
-  line_.erase(0, static_cast<std::size_t>(trimmed.data() - line_.data()));
   return line_;
 }
 
@@ -88,8 +112,8 @@ const std::string& SourceScanner::CutLine(std::ptrdiff_t first, std::ptrdiff_t c
   if (count < 0 || first >= length) {
     line_.clear();
   } else {
-    line_ = line_.substr(static_cast<std::size_t>(first),
-                         static_cast<std::size_t>(std::min(count, length - first)));
+    line_.resize(static_cast<std::size_t>(first + std::min(count, length - first)));
+    line_.erase(0, static_cast<std::size_t>(first));
   }
   return line_;
 }

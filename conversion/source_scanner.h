@@ -70,7 +70,8 @@ class SourceScanner {
  private:
   bool Refill();
   int PeekByte();
-  void TakeLine();
+  std::string_view TakeLine();
+  void TakePiece();
 
   SourceDecoder source_;
   const CaseRules& rules_;
@@ -79,6 +80,7 @@ class SourceScanner {
   std::size_t next_ = 0;  // the next unread byte of buffer_
   std::size_t end_ = 0;   // the end of the bytes buffer_ holds
   std::string line_;
+  std::string piece_;  // a line gathered across the buffer's end or cut at the budget
   std::int64_t lineNumber_ = 0;
   std::int64_t nextLineNumber_ = 1;  // of the line the next read starts in
   bool end_of_input_ = false;

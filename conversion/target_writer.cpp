@@ -4,11 +4,7 @@
 
 namespace tarnwick {
 
-void TargetWriter::WriteText(std::string_view text) {
-  if (failed_) return;
-  const auto size = static_cast<std::streamsize>(text.size());
-  failed_ = target_.sputn(text.data(), size) != size;
-}
+void TargetWriter::WriteText(std::string_view text) { line_.append(text); }
 
 void TargetWriter::WriteNumber(std::int64_t number) {
   char digits[24];
@@ -17,8 +13,12 @@ void TargetWriter::WriteNumber(std::int64_t number) {
 }
 
 void TargetWriter::EndLine() {
-  WriteText("\r\n");
-  if (!failed_) failed_ = target_.pubsync() != 0;
+  line_.append("\r\n");
+  if (!failed_) {
+    const auto size = static_cast<std::streamsize>(line_.size());
+    failed_ = target_.sputn(line_.data(), size) != size || target_.pubsync() != 0;
+  }
+  line_.clear();
 }
 
 }  // namespace tarnwick

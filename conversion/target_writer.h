@@ -2,12 +2,14 @@
 
 #include <cstdint>
 #include <streambuf>
+#include <string>
 #include <string_view>
 
 namespace tarnwick {
 
 // Writes the target plan line by line. Every line ends CR LF whatever the platform, and is
-// flushed as it ends, so a run that is cut short leaves every finished line on disk.
+// handed to the target whole and flushed as it ends, so a run that is cut short leaves every
+// finished line on disk.
 class TargetWriter {
  public:
   explicit TargetWriter(std::streambuf& target) : target_(target) {}
@@ -21,6 +23,7 @@ class TargetWriter {
 
  private:
   std::streambuf& target_;
+  std::string line_;  // the current line until it ends
   bool failed_ = false;
 };
 

@@ -8,7 +8,16 @@ namespace tarnwick {
 // are, whatever the code page.
 constexpr bool IsWhiteSpace(char byte) { return (byte >= '\t' && byte <= '\r') || byte == ' '; }
 
-std::string_view TrimWhiteSpace(std::string_view text);
-std::string_view TrimTrailingWhiteSpace(std::string_view text);
+constexpr std::string_view TrimTrailingWhiteSpace(std::string_view text) {
+  while (!text.empty() && IsWhiteSpace(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+constexpr std::string_view TrimWhiteSpace(std::string_view text) {
+  // Indentation is mostly spaces: eight at a time first.
+  while (text.size() >= 8 && text.substr(0, 8) == "        ") text.remove_prefix(8);
+  while (!text.empty() && IsWhiteSpace(text.front())) text.remove_prefix(1);
+  return TrimTrailingWhiteSpace(text);
+}
 
 }  // namespace tarnwick
