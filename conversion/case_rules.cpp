@@ -19,18 +19,23 @@ std::uint64_t FlipAsciiCase(std::uint64_t bytes, unsigned first, unsigned last) 
   return bytes ^ ((atLeastFirst & ~aboveLast & kHighBits) >> 2);
 }
 
-void MapBytes(std::string& text, const SingleByteCaseRules::Table& table, bool plainAscii,
-              unsigned first, unsigned last) {
-  char* byte = text.data();
-  char* const end = byte + text.size();
+void MapBytes(char* byte, std::size_t size, const SingleByteCaseRules::Table& table,
+              bool plainAscii, unsigned first, unsigned last) {
+  char* const end = byte + size;
   // Plans are nearly all ASCII: eight bytes at a time where the table maps ASCII as ASCII does.
+  const auto map = [&table](char* from, char* to) {
+    for (; from != to; ++from) *from = static_cast<char>(table[static_cast<unsigned char>(*from)]);
+  };
   for (std::uint64_t eight = 0; plainAscii && end - byte >= 8; byte += 8) {
     std::memcpy(&eight, byte, 8);
-    if ((eight & kHighBits) != 0) break;
+    if ((eight & kHighBits) != 0) {
+      map(byte, byte + 8);
+      continue;
+    }
     eight = FlipAsciiCase(eight, first, last);
     std::memcpy(byte, &eight, 8);
   }
-  for (; byte != end; ++byte) *byte = static_cast<char>(table[static_cast<unsigned char>(*byte)]);
+  map(byte, end);
 }
 
 // Whether the tables change the case of A to Z and nothing else below 0x80.
@@ -80,6 +85,8 @@ std::ptrdiff_t CaseRules::Find(std::string_view line, std::string_view text,
   return found == std::string_view::npos ? -1 : static_cast<std::ptrdiff_t>(found);
 }
 
+bool CaseRules::LowerBytesInPlace(char*, std::size_t) const { return false; }
+
 std::string CaseRules::Lower(std::string_view text) const {
   std::string lowered(text);
   LowerInPlace(lowered);
@@ -96,11 +103,16 @@ SingleByteCaseRules::SingleByteCaseRules(const Table& lower, const Table& upper)
     : lower_(lower), upper_(upper), plainAscii_(MapsAsciiAsAscii(lower, upper)) {}
 
 void SingleByteCaseRules::LowerInPlace(std::string& text) const {
-  MapBytes(text, lower_, plainAscii_, 'A', 'Z');
+  MapBytes(text.data(), text.size(), lower_, plainAscii_, 'A', 'Z');
 }
 
 void SingleByteCaseRules::UpperInPlace(std::string& text) const {
-  MapBytes(text, upper_, plainAscii_, 'a', 'z');
+  MapBytes(text.data(), text.size(), upper_, plainAscii_, 'a', 'z');
+}
+
+bool SingleByteCaseRules::LowerBytesInPlace(char* bytes, std::size_t size) const {
+  MapBytes(bytes, size, lower_, plainAscii_, 'A', 'Z');
+  return true;
 }
 
 const CaseRules& Windows1252CaseRules() {

@@ -53,6 +53,30 @@ std::size_t DecimalNumberLength(std::string_view text) {
   return length;
 }
 
+// The number at the start of `text` where it has at most 15 digits, an optional point and no
+// exponent, such as "56.40": the digits as a whole number and a power of ten are both exact
+// doubles, so one division gives the correctly rounded value that from_chars gives too. Nothing
+// for any other form, and for text that holds no number.
+std::optional<double> ShortDecimal(std::string_view text) {
+  constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  long long digits = 0;
+  std::size_t count = 0;
+  std::size_t fractionDigits = 0;
+  std::size_t i = 0;
+  for (; i < text.size() && IsDigit(text[i]) && count <= 15; ++i, ++count) {
+    digits = digits * 10 + (text[i] - '0');
+  }
+  if (i < text.size() && text[i] == '.') {
+    for (++i; i < text.size() && IsDigit(text[i]) && count <= 15; ++i, ++count, ++fractionDigits) {
+      digits = digits * 10 + (text[i] - '0');
+    }
+  }
+  const bool more = i < text.size() && (IsDigit(text[i]) || text[i] == 'e' || text[i] == 'E');
+  if (count == 0 || count > 15 || more) return std::nullopt;
+  return static_cast<double>(digits) / kPowersOfTen[fractionDigits];
+}
+
 // Whether a number that from_chars found out of range is too large (rather than too small):
 // the decimal position of its first non-zero digit decides.
 bool IsOverflow(std::string_view number) {
@@ -82,11 +106,6 @@ void Increment(std::string& digits) {
   digits.insert(digits.begin(), '1');
 }
 
-std::string PadLeft(std::string text, std::size_t width) {
-  if (text.size() < width) text.insert(0, width - text.size(), ' ');
-  return text;
-}
-
 // |value| in hundredths, rounded half up on its 17 significant digits, where that can be told
 // without writing them out. The 17-digit form and the product below differ from the exact
 // hundredths by less than 2e-16 of them: farther than that from a halfway point, both round the
@@ -102,9 +121,6 @@ std::optional<long long> PlainHundredths(double magnitude) {
 
 // |value| in hundredths as decimal digits, rounded half up on its 17 significant digits.
 std::string Hundredths(double magnitude) {
-  if (const std::optional<long long> plain = PlainHundredths(magnitude)) {
-    return std::to_string(*plain);
-  }
   constexpr int kPrecision = 16;  // digits after the first: 17 significant digits
   char buffer[32];
   const auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
@@ -144,6 +160,8 @@ std::int32_t ReadWholeNumber(std::string_view text) {
 double ReadDecimalNumber(std::string_view text) {
   text = SkipLeadingWhiteSpace(text);
   const bool negative = TakeSign(text);
+  // Most numbers are short and plain ("56.40"): read in one pass, exactly as from_chars would.
+  if (const std::optional<double> exact = ShortDecimal(text)) return negative ? -*exact : *exact;
   const std::string_view number = text.substr(0, DecimalNumberLength(text));
   if (number.empty()) return 0.0;
   double magnitude = 0.0;
@@ -155,22 +173,38 @@ double ReadDecimalNumber(std::string_view text) {
   return negative ? -magnitude : magnitude;
 }
 
-std::string FormatMinutesField(double value) {
+void AppendMinutesField(std::string& out, double value) {
   constexpr std::size_t kWidth = 5;
-  std::string field = std::signbit(value) ? "-" : "";
+  const std::size_t start = out.size();
+  if (std::signbit(value)) out.push_back('-');
   if (std::isinf(value) || std::isnan(value)) {
-    field.append(std::isinf(value) ? "inf" : "nan");
-    return PadLeft(std::move(field), kWidth);
+    out.append(std::isinf(value) ? "inf" : "nan");
+  } else if (const std::optional<long long> plain = PlainHundredths(std::fabs(value))) {
+    char text[32];
+    char* end = std::to_chars(text, text + sizeof text, *plain / 100).ptr;
+    const long long hundredths = *plain % 100;
+    *end++ = '.';
+    *end++ = static_cast<char>('0' + hundredths / 10);
+    *end++ = static_cast<char>('0' + hundredths % 10);
+    out.append(text, end);
+  } else {
+    std::string digits = Hundredths(std::fabs(value));
+    const std::size_t firstSignificant = std::min(digits.find_first_not_of('0'), digits.size());
+    digits.erase(0, firstSignificant);
+    if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+    const std::size_t units = digits.size() - 2;
+    out.append(digits, 0, units);
+    out.push_back('.');
+    out.append(digits, units, 2);
   }
-  std::string digits = Hundredths(std::fabs(value));
-  const std::size_t firstSignificant = std::min(digits.find_first_not_of('0'), digits.size());
-  digits.erase(0, firstSignificant);
-  if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
-  const std::size_t units = digits.size() - 2;
-  field.append(digits, 0, units);
-  field.push_back('.');
-  field.append(digits, units, 2);
-  return PadLeft(std::move(field), kWidth);
+  const std::size_t written = out.size() - start;
+  if (written < kWidth) out.insert(start, kWidth - written, ' ');
+}
+
+std::string FormatMinutesField(double value) {
+  std::string field;
+  AppendMinutesField(field, value);
+  return field;
 }
 
 }  // namespace tarnwick

@@ -20,5 +20,7 @@ double ReadDecimalNumber(std::string_view text);
 // `value` as "%5.2f" writes it, rounded half up at the second decimal of its 17-digit decimal
 // form, so that 3.125 gives " 3.13" on every platform. Infinities are "inf" and "-inf".
 std::string FormatMinutesField(double value);
+// The same, appended to `out`.
+void AppendMinutesField(std::string& out, double value);
 
 }  // namespace tarnwick

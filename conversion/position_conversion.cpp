@@ -1,5 +1,7 @@
 #include "position_conversion.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <string_view>
 
@@ -52,7 +54,7 @@ double DecimalMinutes(std::string_view coordinate) {
 void AppendCoordinate(std::string& out, std::string_view degrees, double minutes) {
   out.append(degrees);
   out.append("* ");
-  out.append(FormatMinutesField(minutes));
+  AppendMinutesField(out, minutes);
   out.append("', ");
 }
 
@@ -76,17 +78,25 @@ std::size_t DecimalDegreesLength(std::string_view coordinate) {
 // Where the degree sign stands, it becomes "* ". A one-byte sign (B0 right after a degree digit,
 // as Latin-1 and Windows-1252 files store it) is replaced alone; otherwise B0 is the second byte
 // of the UTF-8 sign, whose first byte (whatever case mapping made of it) becomes the asterisk.
-std::string MarkDegreeSign(std::string_view text) {
-  std::string coordinate(text);
-  const std::size_t sign = coordinate.find(kDegreeSignLastByte);
-  if (sign == std::string::npos || sign == 0) return coordinate;
-  if (IsDigit(coordinate[sign - 1])) {
-    coordinate.replace(sign, 1, "* ");
-  } else {
-    coordinate[sign - 1] = '*';
-    coordinate[sign] = ' ';
+// The marked coordinate goes into `room` where it fits (nearly always), else into `spare`.
+std::string_view MarkDegreeSign(std::string_view text, std::array<char, 64>& room,
+                                std::string& spare) {
+  const std::size_t sign = text.find(kDegreeSignLastByte);
+  if (sign == std::string_view::npos || sign == 0) return text;
+  const bool oneByte = IsDigit(text[sign - 1]);
+  const std::string_view before = text.substr(0, oneByte ? sign : sign - 1);
+  const std::string_view after = text.substr(sign + 1);
+  const std::size_t size = before.size() + 2 + after.size();
+  char* marked = room.data();
+  if (size > room.size()) {
+    spare.resize(size);
+    marked = spare.data();
   }
-  return coordinate;
+  std::copy(before.begin(), before.end(), marked);
+  marked[before.size()] = '*';
+  marked[before.size() + 1] = ' ';
+  std::copy(after.begin(), after.end(), marked + before.size() + 2);
+  return {marked, size};
 }
 
 // One coordinate as degrees text, "* ", minutes field and "', ", appended to `out`.
@@ -96,7 +106,9 @@ void AppendConvertedCoordinate(std::string& out, std::string_view text) {
     AppendCoordinate(out, text.substr(0, degrees), (value - std::floor(value)) * 60.0);
     return;
   }
-  const std::string coordinate = MarkDegreeSign(text);
+  std::array<char, 64> room;
+  std::string spare;
+  const std::string_view coordinate = MarkDegreeSign(text, room, spare);
   const std::string_view trimmed = TrimTrailingWhiteSpace(coordinate);
   const std::size_t asterisk = trimmed.find('*');
   const std::string_view degrees =

@@ -12,12 +12,18 @@ SourceScanner::SourceScanner(std::unique_ptr<std::streambuf> source, const CaseR
     : source_(std::move(source)),
       rules_(rules),
       maxLineBytes_(std::max<std::size_t>(limits.maxLineBytes, 1)),
+      bytewise_(rules.LowerBytesInPlace(nullptr, 0)),
       buffer_(std::max<std::size_t>(limits.bufferBytes, 1)),
       failed_(!source_.IsOpen()) {}
 
 bool SourceScanner::Refill() {
   next_ = 0;
+  // Only the first fill after a rewind holds the source's first bytes.
+  holdsStart_ = !filled_;
+  filled_ = true;
+  lowered_ = 0;
   end_ = source_.Read(buffer_.data(), buffer_.size());
+  zeroAt_ = FindZero(0);
   return end_ > 0;
 }
 
@@ -38,6 +44,7 @@ std::string_view SourceScanner::TakeLine() {
     const std::size_t length =
         lineFeed > 0 && start[lineFeed - 1] == '\r' ? lineFeed - 1 : lineFeed;
     if (length < maxLineBytes_) {
+      LowerBufferUpTo(next_ + length);
       next_ += lineFeed + 1;
       ++nextLineNumber_;
       return {start, length};
@@ -63,6 +70,7 @@ void SourceScanner::TakePiece() {
     const char* stop =
         std::find_if(start, limit, [](char byte) { return byte == '\n' || byte == '\r'; });
     const auto run = static_cast<std::size_t>(stop - start);
+    LowerBufferUpTo(next_ + run);
     piece_.append(start, run);
     taken += run;
     next_ += run;
@@ -82,22 +90,54 @@ void SourceScanner::TakePiece() {
   }
 }
 
-const std::string& SourceScanner::ReadNormalizedLine() {
+std::string_view SourceScanner::ReadNormalizedLine() {
   if (Exhausted() || !source_.IsOpen()) {
-    line_.clear();
+    line_ = {};
     failed_ = true;
     return line_;
   }
-  std::string_view raw = TakeLine();
-  // A zero byte ends the line's content, not the line.
-  if (const void* zero = std::memchr(raw.data(), '\0', raw.size()); zero != nullptr) {
-    raw = raw.substr(0, static_cast<std::size_t>(static_cast<const char*>(zero) - raw.data()));
-  }
-  // Case changes never make or unmake white space, so the trimming may come first.
-  line_.clear();
-  line_.append(TrimWhiteSpace(raw));
-  rules_.LowerInPlace(line_);
+  line_ = Normalize(TakeLine());
   return line_;
+}
+
+std::string_view SourceScanner::Normalize(std::string_view raw) {
+  // A zero byte ends the line's content, not the line.
+  const char* const buffer = buffer_.data();
+  const char* zero = nullptr;
+  if (raw.data() >= buffer && raw.data() <= buffer + end_) {
+    // Looked for once per stretch of the buffer that has none, not once per line.
+    const auto start = static_cast<std::size_t>(raw.data() - buffer);
+    if (zeroAt_ < start) zeroAt_ = FindZero(start);
+    if (zeroAt_ < start + raw.size()) zero = buffer + zeroAt_;
+  } else {
+    zero = static_cast<const char*>(std::memchr(raw.data(), '\0', raw.size()));
+  }
+  if (zero != nullptr) raw = raw.substr(0, static_cast<std::size_t>(zero - raw.data()));
+  // Case changes never make or unmake white space, so the trimming may come first.
+  raw = TrimWhiteSpace(raw);
+  // Where the code page lets bytes change case on their own, they were lowered in the buffer.
+  if (bytewise_) return raw;
+  owned_.assign(raw);
+  rules_.LowerInPlace(owned_);
+  return owned_;
+}
+
+// Lower-cases the buffer up to `end`, every byte once however often a rewind comes back to it.
+// Lower-cases a little ahead of the line, in longer runs.
+void SourceScanner::LowerBufferUpTo(std::size_t end) {
+  constexpr std::size_t kAhead = 4096;
+  if (!bytewise_ || end <= lowered_) return;
+  const std::size_t upTo = std::min(end_, std::max(end, lowered_ + kAhead));
+  rules_.LowerBytesInPlace(buffer_.data() + lowered_, upTo - lowered_);
+  lowered_ = upTo;
+}
+
+// The offset of the first zero byte in the buffer from `start` on, or the buffer's end.
+std::size_t SourceScanner::FindZero(std::size_t start) const {
+  const void* zero = std::memchr(buffer_.data() + start, '\0', end_ - start);
+  return zero == nullptr
+             ? end_
+             : static_cast<std::size_t>(static_cast<const char*>(zero) - buffer_.data());
 }
 
 bool SourceScanner::LineContains(std::string_view text) const { return TagPosition(text, 0) >= 0; }
@@ -106,19 +146,19 @@ std::ptrdiff_t SourceScanner::TagPosition(std::string_view text, std::ptrdiff_t 
   return rules_.Find(line_, text, start);
 }
 
-const std::string& SourceScanner::CutLine(std::ptrdiff_t first, std::ptrdiff_t count) {
+std::string_view SourceScanner::CutLine(std::ptrdiff_t first, std::ptrdiff_t count) {
   const auto length = static_cast<std::ptrdiff_t>(line_.size());
   first = std::max<std::ptrdiff_t>(first, 0);
   if (count < 0 || first >= length) {
-    line_.clear();
+    line_ = {};
   } else {
-    line_.resize(static_cast<std::size_t>(first + std::min(count, length - first)));
-    line_.erase(0, static_cast<std::size_t>(first));
+    line_ = line_.substr(static_cast<std::size_t>(first),
+                         static_cast<std::size_t>(std::min(count, length - first)));
   }
   return line_;
 }
 
-const std::string& SourceScanner::ElementValue(std::string_view tag) {
+std::string_view SourceScanner::ElementValue(std::string_view tag) {
   const auto tagLength = static_cast<std::ptrdiff_t>(tag.size());
   return CutLine(tagLength, static_cast<std::ptrdiff_t>(line_.size()) - 2 * tagLength - 1);
 }
@@ -127,19 +167,28 @@ std::string SourceScanner::FindElement(std::string_view tag,
                                        std::optional<std::string_view> scopeEnd) {
   for (;;) {
     ReadNormalizedLine();
-    if (LineContains(tag)) return ElementValue(tag);
+    if (LineContains(tag)) return std::string(ElementValue(tag));
     if ((scopeEnd && LineIs(*scopeEnd)) || Exhausted()) break;
   }
-  line_.clear();
-  return line_;
+  line_ = {};
+  return {};
 }
 
 void SourceScanner::RewindSource() {
   if (!source_.IsOpen()) return;
   end_of_input_ = false;
-  next_ = end_ = 0;
   lineNumber_ = 0;
   nextLineNumber_ = 1;
+  next_ = 0;
+  // Header searches mostly stop within the first buffer: it is read again only when it no
+  // longer holds the source's first bytes.
+  if (holdsStart_) {
+    zeroAt_ = FindZero(0);
+    failed_ = false;
+    return;
+  }
+  end_ = lowered_ = 0;
+  filled_ = false;
   failed_ = !source_.Rewind();
 }
 

@@ -33,11 +33,11 @@ class SourceScanner {
                 ScannerLimits limits = {});
 
   // Reads the next line (or the next piece of a long one) and normalises it. A source with a
-  // UTF-16 byte-order mark is read as UTF-8 (see SourceDecoder). A CR
-  // right before the LF is dropped, and a zero byte ends the line's content.
-  const std::string& ReadNormalizedLine();
+  // UTF-16 byte-order mark is read as UTF-8 (see SourceDecoder). A CR right before the LF is
+  // dropped, and a zero byte ends the line's content. The line stays valid until the next read.
+  std::string_view ReadNormalizedLine();
 
-  const std::string& Line() const { return line_; }
+  std::string_view Line() const { return line_; }
   // The number of the physical source line that the last read took its bytes from, from 1.
   std::int64_t LineNumber() const { return lineNumber_; }
   const CaseRules& Rules() const { return rules_; }
@@ -52,9 +52,9 @@ class SourceScanner {
   bool LineIs(std::string_view text) const { return line_ == text; }
 
   // Replaces the line by the run of `count` bytes from `first`, clamped to the line.
-  const std::string& CutLine(std::ptrdiff_t first, std::ptrdiff_t count);
+  std::string_view CutLine(std::ptrdiff_t first, std::ptrdiff_t count);
   // The text between start and end tag of a line that holds just the element, cut by position.
-  const std::string& ElementValue(std::string_view tag);
+  std::string_view ElementValue(std::string_view tag);
 
   // Reads on until a line holds `tag` (its value) or equals `scopeEnd` (empty value); a search
   // that meets the end of the source yields the empty value too.
@@ -72,14 +72,24 @@ class SourceScanner {
   int PeekByte();
   std::string_view TakeLine();
   void TakePiece();
+  std::string_view Normalize(std::string_view raw);
+  void LowerBufferUpTo(std::size_t end);
+  std::size_t FindZero(std::size_t start) const;
 
   SourceDecoder source_;
   const CaseRules& rules_;
   std::size_t maxLineBytes_;
+  const bool bytewise_;  // the case rules lower-case bytes on their own: done in buffer_
   std::vector<char> buffer_;
-  std::size_t next_ = 0;  // the next unread byte of buffer_
-  std::size_t end_ = 0;   // the end of the bytes buffer_ holds
-  std::string line_;
+  std::size_t next_ = 0;     // the next unread byte of buffer_
+  std::size_t end_ = 0;      // the end of the bytes buffer_ holds
+  std::size_t lowered_ = 0;  // buffer_ is lower-cased up to here, where the code page allows it
+  std::size_t zeroAt_ = 0;   // the first zero byte in buffer_ from the current line on
+  bool filled_ = false;      // buffer_ was filled since the last rewind
+  bool holdsStart_ = false;  // buffer_ holds the source's first bytes
+  // The current line: in buffer_ where the whole line lay there, else in owned_.
+  std::string_view line_;
+  std::string owned_;
   std::string piece_;  // a line gathered across the buffer's end or cut at the budget
   std::int64_t lineNumber_ = 0;
   std::int64_t nextLineNumber_ = 1;  // of the line the next read starts in

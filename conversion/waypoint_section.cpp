@@ -10,12 +10,12 @@ namespace tarnwick {
 
 namespace {
 
-std::string TypeLetter(const std::string& type) {
+std::string TypeLetter(std::string_view type) {
   if (type == "airport") return "A";
   if (type == "vor") return "V";
   if (type == "ndb") return "N";
   if (type == "user" || type == "intersection") return "I";
-  return type;
+  return std::string(type);
 }
 
 struct Waypoint {
@@ -65,7 +65,8 @@ Reading ReadWaypointBody(SourceScanner& scanner, Waypoint& waypoint) {
   waypoint.typeLetter = TypeLetter(scanner.Line());
   search = FindWaypointElement(scanner, tags::WorldPosition);
   if (search != WaypointSearch::Found) return Lost(search, Reading::NoPosition);
-  waypoint.position = rules.Upper(ConvertPosition(scanner.Line()));
+  waypoint.position = ConvertPosition(scanner.Line());
+  rules.UpperInPlace(waypoint.position);
   search = FindWaypointElement(scanner, tags::Region);
   if (search == WaypointSearch::Found) {
     waypoint.region = rules.Upper(scanner.Line());

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
+#include <random>
 #include <string>
+
+#include "position_conversion.h"
 
 namespace tarnwick {
 namespace {
@@ -93,6 +98,49 @@ TEST(FormatMinutesFieldTest, LargestDoubleIsWrittenInFull) {
   EXPECT_EQ(field.size(), 309u + 3u);
   EXPECT_EQ(field.substr(0, 17), "17976931348623157");
   EXPECT_EQ(field.substr(field.size() - 4), "0.00");
+}
+
+// The quick paths for short numbers and values clear of a halfway point must agree with the
+// exact rules everywhere: decimal texts read as from_chars reads them, and fields rounded half up
+// on the 17 significant digits that "%.16e" writes.
+std::string ReferenceField(double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.16e", std::fabs(value));
+  const std::string written = text;
+  const std::string mantissa = written.substr(0, 1) + written.substr(2, 16);
+  const int exponent = std::stoi(written.substr(written.find('e') + 1));
+  const int dropped = 16 - 2 - exponent;  // digits beyond the hundredths; values below 1e13
+  long long hundredths = 0;
+  if (dropped <= 17) {
+    const std::size_t kept = mantissa.size() - static_cast<std::size_t>(dropped);
+    hundredths = kept == 0 ? 0 : std::stoll(mantissa.substr(0, kept));
+    if (mantissa[kept] >= '5') ++hundredths;
+  }
+  char field[64];
+  std::snprintf(field, sizeof field, "%s%lld.%02lld", std::signbit(value) ? "-" : "",
+                hundredths / 100, hundredths % 100);
+  std::string padded = field;
+  if (padded.size() < 5) padded.insert(0, 5 - padded.size(), ' ');
+  return padded;
+}
+
+TEST(NumberTextTest, QuickPathsAgreeWithTheExactRules) {
+  std::mt19937_64 random(20261209);
+  std::uniform_int_distribution<int> draw(0, 99999);
+  for (int i = 0; i < 100000; ++i) {
+    const std::string seconds = std::to_string(draw(random) % 60) + "." +
+                                std::to_string(draw(random) % 1000 + 1000).substr(1);
+    double expected = 0;
+    std::from_chars(seconds.data(), seconds.data() + seconds.size(), expected);
+    ASSERT_EQ(ReadDecimalNumber(seconds), expected) << seconds;
+    // Minutes as the conversion makes them, and values on or beside a halfway point (x.xx5).
+    const double minutes = draw(random) % 60 + expected * SecondsFactor;
+    const double halfway = (draw(random) * 10 + 5) / 1000.0;
+    for (const double value :
+         {minutes, halfway, std::nextafter(halfway, 0.0), std::nextafter(halfway, 1e9), -minutes}) {
+      ASSERT_EQ(FormatMinutesField(value), ReferenceField(value)) << value;
+    }
+  }
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ TEST_P(ReadNormalizedLineTest, DeliversNormalisedLinesInOrder) {
   SourceScanner scanner = ScannerOver(GetParam().source);
   std::vector<Read> reads;
   for (std::size_t i = 0; i < GetParam().reads.size(); ++i) {
-    const std::string line = scanner.ReadNormalizedLine();
+    const std::string line(scanner.ReadNormalizedLine());
     reads.push_back({line, scanner.AtEndOfSource()});
   }
   EXPECT_EQ(reads, GetParam().reads);
@@ -99,7 +99,7 @@ std::vector<Read> ReadAll(const std::string& source, ScannerLimits limits) {
                         Windows1252CaseRules(), limits);
   std::vector<Read> reads;
   while (!scanner.Exhausted()) {
-    const std::string line = scanner.ReadNormalizedLine();
+    const std::string line(scanner.ReadNormalizedLine());
     reads.push_back({line, scanner.AtEndOfSource()});
   }
   return reads;
