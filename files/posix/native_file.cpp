@@ -121,15 +121,24 @@ void NativeFile::Sync(std::error_code& error) {
 }
 
 void NativeFile::CopyPermissionsOf(const std::filesystem::path& model, std::error_code& error) {
-  struct stat status {};
-  if (::stat(model.c_str(), &status) != 0 ||
-      ::fchmod(Descriptor(handle_), status.st_mode & 07777) != 0) {
+  struct stat wanted {};
+  struct stat now {};
+  if (::stat(model.c_str(), &wanted) != 0 || ::fstat(Descriptor(handle_), &now) != 0) {
+    error = LastError();
+    return;
+  }
+  error.clear();
+  // Only what differs, so that a new file's inode is not touched again before the sync.
+  if ((now.st_mode & 07777) != (wanted.st_mode & 07777) &&
+      ::fchmod(Descriptor(handle_), wanted.st_mode & 07777) != 0) {
     error = LastError();
     return;
   }
   // Only the owner's own groups or root may hand a file on; elsewhere the writer keeps it.
-  [[maybe_unused]] const int ignored = ::fchown(Descriptor(handle_), status.st_uid, status.st_gid);
-  error.clear();
+  if (now.st_uid != wanted.st_uid || now.st_gid != wanted.st_gid) {
+    [[maybe_unused]] const int ignored =
+        ::fchown(Descriptor(handle_), wanted.st_uid, wanted.st_gid);
+  }
 }
 
 void NativeFile::Close(std::error_code& error) {
