@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
-# Runs one libFuzzer target for a bounded time from a copy of its seeds; any crash, sanitizer
-# report, leak or time-out fails. Findings are kept in ARTIFACT_DIR.
+# Runs one libFuzzer target from a copy of its seeds, for a number of seconds or of executions;
+# any crash, sanitizer report, leak or time-out fails. Findings are kept in ARTIFACT_DIR.
 #
-# usage: run_fuzzer.sh FUZZER SECONDS ARTIFACT_DIR SEED_DIR...
+# usage: run_fuzzer.sh FUZZER BUDGET ARTIFACT_DIR MAX_LEN SEED_DIR...
+#   BUDGET: seconds ("60"), or executions ("runs=10000000")
+#   MAX_LEN: the longest input the fuzzer makes (longer seeds are cut)
 set -euo pipefail
-fuzzer=$1 seconds=$2 artifacts=$3
-shift 3
+fuzzer=$1 budget=$2 artifacts=$3 max_len=$4
+shift 4
+
+case "$budget" in
+  runs=*) limit="-runs=${budget#runs=}" ;;
+  *) limit="-max_total_time=$budget" ;;
+esac
 
 corpus=$(mktemp -d)
 trap 'rm -rf "$corpus"' EXIT
@@ -15,7 +22,7 @@ for seeds in "$@"; do
 done
 mkdir -p "$artifacts"
 
-"$fuzzer" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+"$fuzzer" "$corpus" "$limit" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
   -print_final_stats=1 -artifact_prefix="$artifacts/" 2>&1 |
   grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|Done|#[0-9]+ +DONE)|ERROR|SUMMARY|==[0-9]+==' || true
 exit "${PIPESTATUS[0]}"
