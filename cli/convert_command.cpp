@@ -1,8 +1,14 @@
 #include "convert_command.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
 #include "file_conversion.h"
 #include "outcome_texts.h"
 #include "target_name.h"
+#include "tarnwick_version.h"
+#include "utf8_path.h"
 
 namespace tarnwick {
 
@@ -10,6 +16,7 @@ namespace {
 
 constexpr std::string_view kProgram = "tarnwick-convert";
 
+// The first separator is the one the programs write.
 #ifdef _WIN32
 constexpr std::string_view kSeparators = "\\/:";
 #else
@@ -19,7 +26,11 @@ constexpr std::string_view kSeparators = "/";
 constexpr std::string_view kUsage =
     "Usage: tarnwick-convert [--output-dir DIR] FILE...\n"
     "Converts each FSX flight plan FILE into the FS9 flight plan \"FS9_\" + its name,\n"
-    "written beside FILE, or into DIR. An existing plan of that name is overwritten.\n"
+    "written beside FILE, or into DIR. An existing plan of that name is replaced.\n"
+    "A FILE that is a folder stands for the .pln files in it, except the FS9_ plans.\n"
+#ifdef _WIN32
+    "A FILE holding * or ? stands for the files it matches, in name order.\n"
+#endif
     "\n"
     "Options:\n"
     "  -o, --output-dir DIR  write the FS9 plans into DIR\n"
@@ -69,7 +80,7 @@ std::string SourceProblem(const ConversionReport& report) {
     case FileKind::Missing:
       return "no such file";
     case FileKind::Directory:
-      return "is a folder, not a flight plan file";
+      return "is a folder";
     case FileKind::Other:
       return "is not a regular file";
     case FileKind::Regular:
@@ -109,12 +120,12 @@ std::string Waypoints(std::int64_t count) {
   return std::to_string(count) + (count == 1 ? " waypoint" : " waypoints");
 }
 
-bool ConvertOne(const std::string& source, const Options& options, std::ostream& out,
-                std::ostream& err) {
+bool ConvertOne(const std::string& source, const Options& options, const CaseRules& rules,
+                std::ostream& out, std::ostream& err) {
   const std::string target = TargetPathFor(source, options.outputDir);
   LossWarnings warnings(source, err);
   const ConversionReport report =
-      ConvertFlightPlan(source, target, Windows1252CaseRules(), &warnings);
+      ConvertFlightPlan(Utf8Path(source), Utf8Path(target), rules, &warnings);
   std::string problem;
   switch (report.result) {
     case ConversionResult::Converted:
@@ -134,6 +145,56 @@ bool ConvertOne(const std::string& source, const Options& options, std::ostream&
   return false;
 }
 
+std::string Joined(std::string folder, std::string_view name) {
+  if (!folder.empty() && kSeparators.find(folder.back()) == std::string_view::npos) {
+    folder += kSeparators.front();
+  }
+  return folder + std::string(name);
+}
+
+bool HasPlanExtension(std::string_view name) {
+  if (name.size() < 4) return false;
+  std::string extension(name.substr(name.size() - 4));
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+  return extension == ".pln";
+}
+
+// The plans a folder stands for: the .pln files directly in it, in any letter case, in name
+// order, without the FS9 plans this tool writes, so that converting a folder twice never
+// converts its own output.
+std::vector<std::string> PlansInFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(Utf8Path(folder), error)) {
+    const std::string name = Utf8Text(entry.path().filename());
+    std::error_code ignored;
+    if (HasPlanExtension(name) && name.rfind(TargetPrefix, 0) != 0 &&
+        entry.is_regular_file(ignored)) {
+      names.push_back(name);
+    }
+  }
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> plans;
+  for (const std::string& name : names) plans.push_back(Joined(folder, name));
+  return plans;
+}
+
+// The plans one FILE operand stands for; empty, with the reason told, when it stands for none.
+std::vector<std::string> PlansOf(const std::string& file, const PatternExpander& expandPattern,
+                                 std::ostream& err) {
+  if (expandPattern && file.find_first_of("*?") != std::string::npos) {
+    std::vector<std::string> matches = expandPattern(file);
+    if (matches.empty()) err << kProgram << ": " << file << ": no such file" << std::endl;
+    return matches;
+  }
+  if (KindOf(Utf8Path(file)) != FileKind::Directory) return {file};
+  std::vector<std::string> plans = PlansInFolder(file);
+  if (plans.empty())
+    err << kProgram << ": " << file << ": no .pln plan in this folder" << std::endl;
+  return plans;
+}
+
 }  // namespace
 
 std::string TargetPathFor(std::string_view source, std::optional<std::string_view> outputDir) {
@@ -141,15 +202,12 @@ std::string TargetPathFor(std::string_view source, std::optional<std::string_vie
   const std::size_t nameStart = separator == std::string_view::npos ? 0 : separator + 1;
   const std::string name = TargetNameFor(source.substr(nameStart));
   if (!outputDir) return std::string(source.substr(0, nameStart)) + name;
-  std::string folder(*outputDir);
-  if (!folder.empty() && kSeparators.find(folder.back()) == std::string_view::npos) {
-    folder += '/';
-  }
-  return folder + name;
+  return Joined(std::string(*outputDir), name);
 }
 
 int RunConvertCommand(const std::vector<std::string>& arguments, std::ostream& out,
-                      std::ostream& err) {
+                      std::ostream& err, const CaseRules& rules,
+                      const PatternExpander& expandPattern) {
   Options options;
   if (const auto usageError = ParseArguments(arguments, options)) {
     err << kProgram << ": " << *usageError << "\nTry '" << kProgram << " --help'.\n";
@@ -165,7 +223,11 @@ int RunConvertCommand(const std::vector<std::string>& arguments, std::ostream& o
   }
   bool allConverted = true;
   for (const std::string& file : options.files) {
-    allConverted = ConvertOne(file, options, out, err) && allConverted;
+    const std::vector<std::string> plans = PlansOf(file, expandPattern, err);
+    if (plans.empty()) allConverted = false;
+    for (const std::string& plan : plans) {
+      allConverted = ConvertOne(plan, options, rules, out, err) && allConverted;
+    }
   }
   return allConverted ? 0 : 1;
 }

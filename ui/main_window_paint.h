@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "program_state.h"
+#include "tarnwick_version.h"
 
 namespace tarnwick {
 
@@ -29,7 +30,7 @@ struct FillColour {
   static constexpr unsigned char Blue = 0;
 };
 
-inline constexpr const char* ProgramTitle = "Tarnwick, Vs. 1.1";
+inline constexpr const char* ProgramTitle = "Tarnwick, Vs. " TARNWICK_VERSION;
 inline constexpr const char* AttributionLine = "made by the Tarnwick project";
 
 // The lines the main window draws for `state`, in drawing order, placed for a client area of

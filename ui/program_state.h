@@ -14,7 +14,7 @@ enum class DisplayState {
 };
 
 // What the Start command records and the window paints. One instance lives as long as the
-// desktop program; only the Start command writes it.
+// desktop program; only the Start command writes it. Paths and names are UTF-8.
 struct ProgramState {
   ::tarnwick::DisplayState DisplayState = ::tarnwick::DisplayState::Intro;
   std::string SourcePath;    // as the dialog returned it

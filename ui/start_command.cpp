@@ -4,6 +4,7 @@
 
 #include "file_conversion.h"
 #include "target_name.h"
+#include "utf8_path.h"
 
 namespace tarnwick {
 
@@ -49,8 +50,8 @@ void StartCommand(ProgramState& state, StartCommandPlatform& platform, const Cas
   state.TargetPath = state.SourceFolder + state.TargetName;
 
   if (state.FileChosen) {
-    state.DisplayState =
-        Outcome(ConvertFlightPlan(state.SourcePath, state.TargetPath, rules).result);
+    state.DisplayState = Outcome(
+        ConvertFlightPlan(Utf8Path(state.SourcePath), Utf8Path(state.TargetPath), rules).result);
     platform.RequestRepaint();
   } else {
     state.DisplayState = DisplayState::NotConverted;

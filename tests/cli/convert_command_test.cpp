@@ -125,11 +125,11 @@ INSTANTIATE_TEST_SUITE_P(
                   1,
                   "",
                   "tarnwick-convert: /nonexistent/x.pln: no such file\n"},
-        UsageCase{"Folder",
+        UsageCase{"FolderWithoutPlans",
                   {"--", "/"},
                   1,
                   "",
-                  "tarnwick-convert: /: is a folder, not a flight plan file\n"}),
+                  "tarnwick-convert: /: no .pln plan in this folder\n"}),
     [](const auto& test) { return test.param.name; });
 
 TEST(ConvertCommandTest, ReportsEachFileAndGoesOnAfterAFailure) {
@@ -180,6 +180,29 @@ TEST(ConvertCommandTest, WarnsOfEveryWaypointLeftOut) {
                          prefix + line("SPR") + ": waypoint SPR left out: it has no type\n" +
                          prefix + line("EDDM") +
                          ": waypoint EDDM left out: the plan ends inside it\n");
+}
+
+// A folder stands for its plans in name order: any letter case of the extension, but neither
+// the FS9 plans this tool wrote nor anything in a folder below, so a second run converts the
+// same plans again and none of its own output.
+TEST(ConvertCommandTest, ConvertsTheFsxPlansOfAFolder) {
+  TempDir dir;
+  const std::string plan = ReadFile(kExample);
+  std::filesystem::create_directories(dir.File("plans/deeper"));
+  for (const char* name : {"b.PLN", "a.pln", "c.txt", "FS9_old.pln", "deeper/d.pln"}) {
+    WriteFile(dir.File(std::string("plans/") + name), plan);
+  }
+  const std::string folder = dir.File("plans");
+  const std::string expected = folder + "/a.pln -> " + folder + "/FS9_a.pln (6 waypoints)\n" +
+                               folder + "/b.PLN -> " + folder + "/FS9_b.PLN (6 waypoints)\n";
+  for (int run = 0; run < 2; ++run) {
+    const CommandRun result = RunCommand({folder});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, expected);
+    EXPECT_EQ(result.err, "");
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.File("plans/deeper/FS9_d.pln")));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("plans/FS9_FS9_old.pln")));
 }
 
 }  // namespace

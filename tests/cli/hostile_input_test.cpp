@@ -271,9 +271,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         HostileCase{"Missing", [](const TempDir&) {}, Output::Beside, false, 1, "no such file",
                     Target::Absent},
-        HostileCase{
-            "Directory", [](const TempDir& dir) { fs::create_directory(dir.File("plan.pln")); },
-            Output::Beside, false, 1, "is a folder, not a flight plan file", Target::Absent},
+        HostileCase{"Directory",
+                    [](const TempDir& dir) { fs::create_directory(dir.File("plan.pln")); },
+                    Output::Beside, false, 1, "no .pln plan in this folder", Target::Absent},
         HostileCase{
             "EndlessDevice",
             [](const TempDir& dir) { fs::create_symlink("/dev/zero", dir.File("plan.pln")); },

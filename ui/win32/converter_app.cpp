@@ -17,8 +17,12 @@ int ConverterApp::Run(HINSTANCE instance) {
   if (window.Handle() == nullptr) return 1;
   // The plain show command: the program always opens as it is, not as the launcher asks.
   ShowWindow(window.Handle(), SW_SHOW);
-  MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  MSG message{};
+  for (;;) {
+    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0) break;
+    // -1: the loop itself failed; the program ends with an error rather than spin.
+    if (got == -1) return 1;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

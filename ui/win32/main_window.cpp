@@ -3,9 +3,11 @@
 #include <commdlg.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "resource_ids.h"
+#include "wide_text.h"
 
 namespace tarnwick {
 
@@ -50,10 +52,12 @@ MainWindow::MainWindow(HINSTANCE instance, ProgramState& state, const RECT& scre
   titleFont_ = CreateProgramFont(kTitleFontTenths);
   textFont_ = CreateProgramFont(kTextFontTenths);
   RegisterWindowClass(instance, &MainWindow::WindowProcedure);
+  HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(TARNWICK_MENU));
   CreateWindowExA(WS_EX_CLIENTEDGE, kClassName, kCaption, WS_OVERLAPPEDWINDOW, creationRect_.left,
                   creationRect_.top, creationRect_.right - creationRect_.left,
-                  creationRect_.bottom - creationRect_.top, nullptr,
-                  LoadMenuA(instance, MAKEINTRESOURCEA(TARNWICK_MENU)), instance, this);
+                  creationRect_.bottom - creationRect_.top, nullptr, menu, instance, this);
+  // A window owns its menu and destroys it; a menu without a window would be left over.
+  if (window_ == nullptr && menu != nullptr) DestroyMenu(menu);
 }
 
 MainWindow::~MainWindow() {
@@ -126,8 +130,12 @@ void MainWindow::PaintWindow() {
         SelectObject(surface, defaultFont);
         break;
     }
-    TextOutA(surface, text.x, text.y, text.text.data(), static_cast<int>(text.text.size()));
+    // Names are painted as they are, in any alphabet.
+    const std::wstring wide = WideFromUtf8(text.text);
+    TextOutW(surface, text.x, text.y, wide.data(), static_cast<int>(wide.size()));
   }
+  // The surface goes back with the font it came with.
+  SelectObject(surface, defaultFont);
   EndPaint(window_, &paint);
 }
 
@@ -138,19 +146,20 @@ void MainWindow::CloseCommand() { DestroyWindow(window_); }
 void MainWindow::RequestRepaint() { InvalidateRect(window_, nullptr, TRUE); }
 
 FileChoice MainWindow::ChooseSourceFile() {
-  std::vector<char> path(kPathCapacity, '\0');
-  std::vector<char> name(kPathCapacity, '\0');
-  OPENFILENAMEA dialog{};
+  std::vector<wchar_t> path(kPathCapacity, L'\0');
+  std::vector<wchar_t> name(kPathCapacity, L'\0');
+  OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = window_;
-  dialog.lpstrFilter = "Flightplan files (*.pln)\0*.pln\0";
+  dialog.lpstrFilter = L"Flightplan files (*.pln)\0*.pln\0";
   dialog.lpstrFile = path.data();
   dialog.nMaxFile = kPathCapacity;
   dialog.lpstrFileTitle = name.data();
   dialog.nMaxFileTitle = kPathCapacity;
   dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-  if (!GetOpenFileNameA(&dialog)) return {};
-  return {true, path.data(), name.data()};
+  // Wide, so that a plan in a folder of any name is the plan itself, not a "?" look-alike.
+  if (!GetOpenFileNameW(&dialog)) return {};
+  return {true, Utf8FromWide(path.data()), Utf8FromWide(name.data())};
 }
 
 }  // namespace tarnwick

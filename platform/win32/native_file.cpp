@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+#include "wide_text.h"
+
 namespace tarnwick {
 
 namespace {
@@ -184,13 +186,8 @@ std::string ErrorText(const std::error_code& error) {
     message.pop_back();
   }
   if (message.empty()) return error.message();
-  // Handed on as UTF-8, as every text of the program that may hold any character.
-  const int size = WideCharToMultiByte(CP_UTF8, 0, message.data(), static_cast<int>(message.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, message.data(), static_cast<int>(message.size()), utf8.data(),
-                      size, nullptr, nullptr);
-  return utf8;
+  // Handed on as UTF-8, as every text of the programs that may hold any character.
+  return Utf8FromWide(message);
 }
 
 }  // namespace tarnwick
