@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Drives the real Windows program under Wine on a private Xvfb display: the window, the Start
-# command with the open-file dialog (confirmed, cancelled, a non-FSX file) and Close. Saves a
+# Drives the real Windows program of the release under Wine on a private Xvfb display: the
+# window, the Start command with the open-file dialog (confirmed, cancelled, a non-FSX file, a
+# plan in a folder the code page cannot spell) and Close; then both programs under the code pages
+# 1250 and 932, which must write the same bytes, upper-cased by that code page. Saves a
 # screenshot of each state. Fails when any check fails; never skips.
 #
-# usage: desktop_e2e.sh TARNWICK_EXE TARNWICK_CONVERT EXAMPLES_DIR ARTIFACT_DIR
+# usage: desktop_e2e.sh RELEASE_FOLDER TARNWICK_CONVERT EXAMPLES_DIR ARTIFACT_DIR
 set -uo pipefail
 
 # Absolute paths: the program runs in a folder of its own.
-exe=$(realpath "$1") convert_tool=$(realpath "$2") examples=$(realpath "$3")
+release=$(realpath "$1") convert_tool=$(realpath "$2") examples=$(realpath "$3")
 artifacts=$(realpath -m "$4")
-readonly exe convert_tool examples artifacts
+exe="$release/tarnwick.exe" windows_convert="$release/tarnwick-convert.exe"
+readonly release exe windows_convert convert_tool examples artifacts
 readonly wine=/usr/lib/wine/wine64
 
 # Wine without a window manager maps the area inside the frame of the 800 x 600 window placed at
@@ -42,7 +45,9 @@ for tool in "$wine" Xvfb xdotool convert import; do
 done
 
 work=$(mktemp -d)
-export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all
+# Western Windows, code page 1252, unless a step says otherwise.
+export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all LC_ALL=en_US.UTF-8
+unset WINEPATH
 xvfb_pid=""
 cleanup() {
   /usr/lib/wine/wineserver -k >/dev/null 2>&1
@@ -118,16 +123,26 @@ for dy in -80 -40 0 40; do
 done
 check_attribution intro
 
+# The open-file dialog: the visible window beside the main one, whatever its title's language.
+find_dialog() {
+  local id
+  for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+    [ "$id" != "$window" ] && [ "$(xdotool getwindowname "$id" 2>/dev/null)" != Tarnwick ] &&
+      { echo "$id"; return 0; }
+  done
+  return 1
+}
 start() {
   xdotool key --window "$window" F10 Return
-  dialog=$(timeout 30 xdotool search --sync --onlyvisible --name '^Open$' | head -n 1)
+  dialog=""
+  for _ in $(seq 150); do dialog=$(find_dialog) && break; sleep 0.2; done
   [ -n "$dialog" ] || die "the open-file dialog did not appear"
   sleep 1
   xdotool windowfocus "$dialog" 2>/dev/null
 }
 dialog_closed() {
   for _ in $(seq 100); do
-    xdotool search --onlyvisible --name '^Open$' >/dev/null 2>&1 || { sleep 1.5; return 0; }
+    xdotool search --onlyvisible --name '.' 2>/dev/null | grep -qx "$dialog" || { sleep 1.5; return 0; }
     sleep 0.1
   done
   die "the open-file dialog did not close"
@@ -181,18 +196,71 @@ band() { convert "$artifacts/$1.png" -crop "360x18+$((client_x + cx - 180))+$((c
 check "wrong format: another message than after cancel" test "$(band wrong-format)" != "$(band not-converted)"
 check_green_field wrong-format
 
-# Close.
-xdotool key --window "$window" F10 Right Return
-status=timeout
-for _ in $(seq 100); do
-  if ! kill -0 "$program_pid" 2>/dev/null; then
-    wait "$program_pid"
-    status=$?
-    break
-  fi
-  sleep 0.1
-done
+# A plan in a folder that code page 1252 cannot spell: found, converted, and named as it is.
+mkdir -p "$work/plans/Łódź"
+cp "$examples/EDDF-EDDM.pln" "$work/plans/Łódź/Route.pln"
+choose "$work/plans/Łódź/Route.pln"
+shot converted-unicode
+check "unicode folder: target written beside the source" \
+  cmp -s "$work/plans/Łódź/FS9_Route.pln" "$work/expected/FS9_Route.pln"
+check "unicode folder: the folder line is painted" \
+  has_text converted-unicode $((cx - 320)) $((cy + 100)) 300 18
+check "unicode folder: another folder line than before" \
+  test "$(convert "$artifacts/converted.png" -crop "300x18+$((client_x + cx - 320))+$((client_y + cy + 100))" +repage rgb:- | sha256sum)" != \
+       "$(convert "$artifacts/converted-unicode.png" -crop "300x18+$((client_x + cx - 320))+$((client_y + cy + 100))" +repage rgb:- | sha256sum)"
+
+close_program() {
+  xdotool key --window "$window" F10 Right Return
+  status=timeout
+  for _ in $(seq 100); do
+    if ! kill -0 "$program_pid" 2>/dev/null; then
+      wait "$program_pid"
+      status=$?
+      break
+    fi
+    sleep 0.1
+  done
+}
+close_program
 check "close: the program ended with exit code 0 (got $status)" test "$status" = 0
+
+# The system code page: both programs upper-case the plan's bytes by it. The title holds letters
+# whose case only that code page knows (łódź in 1250; fullwidth a and a katakana whose second
+# byte is the code of "a" in 932).
+code_page_title() {
+  case "$1" in
+    pl_PL.UTF-8) printf '\xb3\xf3d\x9f' ;;
+    ja_JP.UTF-8) printf '\x82\x81\x83\x61x' ;;
+  esac
+}
+code_page_upper() {
+  case "$1" in
+    pl_PL.UTF-8) printf '\xa3\xd3D\x8f' ;;
+    ja_JP.UTF-8) printf '\x82\x60\x83\x61X' ;;
+  esac
+}
+for locale in pl_PL.UTF-8 ja_JP.UTF-8; do
+  /usr/lib/wine/wineserver -k >/dev/null 2>&1
+  folder="$work/codepage-$locale"
+  mkdir -p "$folder/console"
+  { LC_ALL=C sed -n '1,/<Title>/p' "$examples/EDDF-EDDM.pln" | LC_ALL=C sed '$d'
+    printf '        <Title>%s</Title>\r\n' "$(code_page_title "$locale")"
+    LC_ALL=C sed -n '/<\/Title>/,$p' "$examples/EDDF-EDDM.pln" | LC_ALL=C sed '1d'; } >"$folder/Plan.pln"
+  LC_ALL=$locale timeout 300 "$wine" "$windows_convert" -o "$(windows_path "$folder/console")" \
+    "$(windows_path "$folder/Plan.pln")" >/dev/null 2>&1
+  LC_ALL=$locale "$wine" "$exe" >"$work/program-$locale.log" 2>&1 &
+  program_pid=$!
+  window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tarnwick$' | head -n 1)
+  [ -n "$window" ] || die "$locale: no window captioned Tarnwick appeared"
+  sleep 2
+  choose "$folder/Plan.pln"
+  close_program
+  check "$locale: the window's program ended with exit code 0 (got $status)" test "$status" = 0
+  check "$locale: both programs write the same bytes" \
+    cmp -s "$folder/FS9_Plan.pln" "$folder/console/FS9_Plan.pln"
+  check "$locale: the title is upper-cased by the code page" \
+    env LC_ALL=C grep -q "^title=$(code_page_upper "$locale")"$'\r'"\$" "$folder/FS9_Plan.pln"
+done
 
 echo "screenshots: $artifacts"
 echo "$passed passed, $failed failed"

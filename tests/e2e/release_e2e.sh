@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The Windows release as a user gets it: the zip unpacked alone into a fresh Wine prefix, with no
+# MinGW DLL anywhere. The console program must give every corpus plan the same outcome and the
+# same bytes as the Linux program, expand wildcards and folders, and convert a plan in a folder
+# the code page cannot spell. Fails when any check fails; never skips.
+#
+# usage: release_e2e.sh RELEASE_FOLDER TARNWICK_CONVERT CORPUS_DIR EXAMPLES_DIR
+set -uo pipefail
+release=$(realpath "$1") linux_tool=$(realpath "$2") corpus=$(realpath "$3")
+examples=$(realpath "$4")
+readonly wine=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
+
+passed=0
+failed=0
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAILED: $what"
+  fi
+}
+die() {
+  echo "FAILED: $*"
+  echo "$passed passed, $((failed + 1)) failed"
+  exit 1
+}
+
+[ -x "$wine" ] || die "wine64 is not installed (scripts/install-dependencies installs it)"
+work=$(mktemp -d)
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all LC_ALL=en_US.UTF-8
+unset WINEPATH WINEDLLPATH
+trap '"$wineserver" -k >/dev/null 2>&1; rm -rf "$work"' EXIT
+timeout 300 "$wine" wineboot -i >"$work/wineboot.log" 2>&1 || die "wineboot failed"
+
+exe="$release/tarnwick-convert.exe"
+windows_path() { echo "Z:${1//\//\\}"; }
+convert() { timeout 300 "$wine" "$exe" "$@"; }
+check "the release holds no DLL" test -z "$(find "$release" -iname '*.dll')"
+check "the console program starts and tells its version" \
+  test "$(convert --version | tr -d '\r')" = "tarnwick-convert 1.1"
+
+# Every corpus plan, through a wildcard, against the Linux program through the shell's glob.
+mkdir -p "$work/corpus" "$work/linux" "$work/windows" "$work/folder"
+cp "$corpus"/fsx/*.pln "$work/corpus/"
+"$linux_tool" -o "$work/linux" "$work/corpus"/*.pln >"$work/linux.out" 2>"$work/linux.err"
+linux_status=$?
+convert -o "$(windows_path "$work/windows")" "$(windows_path "$work/corpus")\\*.pln" \
+  >"$work/windows.out" 2>"$work/windows.err"
+windows_status=$?
+check "same exit status as the Linux program ($windows_status, $linux_status)" \
+  test "$windows_status" = "$linux_status"
+check "the same FS9 plans written" diff <(ls "$work/linux") <(ls "$work/windows")
+for plan in "$work"/linux/*; do
+  check "same bytes: $(basename "$plan")" cmp -s "$plan" "$work/windows/$(basename "$plan")"
+done
+# Each plan's line, told apart from the folder it lies in.
+outcomes() { tr -d '\r' <"$1" | sed -E 's#[^ ]*[\\/]##g' | sort; }
+check "the same line for every plan on standard output" \
+  diff <(outcomes "$work/linux.out") <(outcomes "$work/windows.out")
+check "the same line for every plan on standard error" \
+  diff <(outcomes "$work/linux.err") <(outcomes "$work/windows.err")
+
+# A folder stands for its plans; a pattern that matches nothing is no such file.
+convert -o "$(windows_path "$work/folder")" "$(windows_path "$work/corpus")" >/dev/null 2>&1
+check "a folder converts the same plans as the wildcard" diff <(ls "$work/windows") <(ls "$work/folder")
+pattern="$(windows_path "$work/corpus")\\*.xyz"
+convert "$pattern" >"$work/none.out" 2>"$work/none.err"
+status=$?
+check "a pattern that matches nothing fails (status $status)" test "$status" = 1
+check "and is reported as no such file" \
+  test "$(tr -d '\r' <"$work/none.err")" = "tarnwick-convert: $pattern: no such file"
+
+# A folder that code page 1252 cannot spell.
+mkdir -p "$work/Łódź"
+cp "$examples/EDDF-EDDM.pln" "$work/Łódź/Route.pln"
+convert "$(windows_path "$work/Łódź/Route.pln")" >"$work/unicode.out" 2>&1
+check "a plan in a folder outside the code page is converted" \
+  cmp -s "$work/Łódź/FS9_Route.pln" "$examples/FS9_EDDF-EDDM.pln"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
