@@ -3,16 +3,18 @@
 // its own write call, sync the file once and put it in place. A plain copy is shown beside.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "file_conversion.h"
-#include "native_file.h"
 #include "plan_generator.h"
 #include "position_conversion.h"
+#include "write_floor.h"
 
 namespace tarnwick {
 namespace {
@@ -28,8 +30,7 @@ class PlanOnDisk {
     std::ofstream(Source(), std::ios::binary) << plan;
     bytes_ = static_cast<std::int64_t>(plan.size());
     ConvertFlightPlan(Source(), Target());
-    std::ifstream converted(Target(), std::ios::binary);
-    for (std::string line; std::getline(converted, line);) targetLines_.push_back(line + "\n");
+    targetLines_ = FileLines(Target());
   }
   ~PlanOnDisk() { std::filesystem::remove_all(folder_); }
   PlanOnDisk(const PlanOnDisk&) = delete;
@@ -69,19 +70,8 @@ void BM_ConvertFlightPlan(benchmark::State& state) {
 // The floor: the same reads, writes, sync and rename, without any conversion work.
 void BM_Floor(benchmark::State& state) {
   const PlanOnDisk plan(static_cast<int>(state.range(0)));
-  const std::string temporary = plan.Target() + ".floor.tmp";
-  std::vector<char> buffer(65536);
   for (auto _ : state) {
-    std::error_code error;
-    NativeFile source = NativeFile::OpenForReading(plan.Source(), error);
-    while (source.Read(buffer.data(), buffer.size(), error) > 0) {
-    }
-    NativeFile target = NativeFile::CreateNew(temporary, error);
-    for (const std::string& line : plan.TargetLines()) target.Write(line.data(), line.size(), error);
-    target.Sync(error);
-    target.Close(error);
-    PutInPlace(temporary, plan.Target(), error);
-    if (error) {
+    if (WriteFloor(plan.Source(), plan.TargetLines(), plan.Target())) {
       state.SkipWithError("the floor could not be written");
       break;
     }
@@ -102,18 +92,48 @@ void BM_CopyPlan(benchmark::State& state) {
 // Each size's conversion right after its floor, so that both meet the same state of the disk.
 void RegisterPlanBenchmarks() {
   for (const int size : kSizes) {
-    const std::string suffix = "/" + std::to_string(size);
-    benchmark::RegisterBenchmark(("BM_Floor" + suffix).c_str(), BM_Floor)
-        ->Arg(size)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark(("BM_ConvertFlightPlan" + suffix).c_str(), BM_ConvertFlightPlan)
+    benchmark::RegisterBenchmark("BM_Floor", BM_Floor)->Arg(size)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_ConvertFlightPlan", BM_ConvertFlightPlan)
         ->Arg(size)
         ->Unit(benchmark::kMillisecond);
   }
-  benchmark::RegisterBenchmark("BM_CopyPlan/100000", BM_CopyPlan)
+  benchmark::RegisterBenchmark("BM_CopyPlan", BM_CopyPlan)
       ->Arg(100000)
       ->Unit(benchmark::kMillisecond);
 }
+
+// The console report, then each size's conversion as a multiple of its floor: from the medians
+// where there are repetitions, else from the single results.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if (median || run.run_type == Run::RT_Iteration) {
+        const std::string name = run.run_name.str();
+        if (median || times_.count(name) == 0) times_[name] = run.GetAdjustedRealTime();
+      }
+    }
+  }
+
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf("\n%-12s %12s %12s %8s\n", "waypoints", "floor (ms)", "convert (ms)", "ratio");
+    for (const int size : kSizes) {
+      std::string suffix = "/";
+      suffix += std::to_string(size);
+      const auto floor = times_.find("BM_Floor" + suffix);
+      const auto convert = times_.find("BM_ConvertFlightPlan" + suffix);
+      if (floor == times_.end() || convert == times_.end()) continue;
+      std::printf("%-12d %12.3f %12.3f %8.2f\n", size, floor->second, convert->second,
+                  convert->second / floor->second);
+    }
+  }
+
+ private:
+  std::map<std::string, double> times_;
+};
 
 }  // namespace
 }  // namespace tarnwick
@@ -121,7 +141,8 @@ void RegisterPlanBenchmarks() {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   tarnwick::RegisterPlanBenchmarks();
-  benchmark::RunSpecifiedBenchmarks();
+  tarnwick::RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;
 }

@@ -12,7 +12,7 @@ SourceScanner::SourceScanner(std::unique_ptr<std::streambuf> source, const CaseR
     : source_(std::move(source)),
       rules_(rules),
       maxLineBytes_(std::max<std::size_t>(limits.maxLineBytes, 1)),
-      bytewise_(rules.LowerBytesInPlace(nullptr, 0)),
+      singleByte_(rules.LowerBytesInPlace(nullptr, 0)),
       buffer_(std::max<std::size_t>(limits.bufferBytes, 1)),
       failed_(!source_.IsOpen()) {}
 
@@ -116,7 +116,7 @@ std::string_view SourceScanner::Normalize(std::string_view raw) {
   // Case changes never make or unmake white space, so the trimming may come first.
   raw = TrimWhiteSpace(raw);
   // Where the code page lets bytes change case on their own, they were lowered in the buffer.
-  if (bytewise_) return raw;
+  if (singleByte_) return raw;
   owned_.assign(raw);
   rules_.LowerInPlace(owned_);
   return owned_;
@@ -126,7 +126,7 @@ std::string_view SourceScanner::Normalize(std::string_view raw) {
 // Lower-cases a little ahead of the line, in longer runs.
 void SourceScanner::LowerBufferUpTo(std::size_t end) {
   constexpr std::size_t kAhead = 4096;
-  if (!bytewise_ || end <= lowered_) return;
+  if (!singleByte_ || end <= lowered_) return;
   const std::size_t upTo = std::min(end_, std::max(end, lowered_ + kAhead));
   rules_.LowerBytesInPlace(buffer_.data() + lowered_, upTo - lowered_);
   lowered_ = upTo;
@@ -139,8 +139,6 @@ std::size_t SourceScanner::FindZero(std::size_t start) const {
              ? end_
              : static_cast<std::size_t>(static_cast<const char*>(zero) - buffer_.data());
 }
-
-bool SourceScanner::LineContains(std::string_view text) const { return TagPosition(text, 0) >= 0; }
 
 std::ptrdiff_t SourceScanner::TagPosition(std::string_view text, std::ptrdiff_t start) const {
   return rules_.Find(line_, text, start);

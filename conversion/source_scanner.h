@@ -47,7 +47,9 @@ class SourceScanner {
   // Nothing more can be read: the end was met or a read or seek failed.
   bool Exhausted() const { return end_of_input_ || failed_; }
 
-  bool LineContains(std::string_view text) const;
+  bool LineContains(std::string_view text) const {
+    return singleByte_ ? line_.find(text) != std::string_view::npos : TagPosition(text, 0) >= 0;
+  }
   std::ptrdiff_t TagPosition(std::string_view text, std::ptrdiff_t start) const;
   bool LineIs(std::string_view text) const { return line_ == text; }
 
@@ -79,7 +81,9 @@ class SourceScanner {
   SourceDecoder source_;
   const CaseRules& rules_;
   std::size_t maxLineBytes_;
-  const bool bytewise_;  // the case rules lower-case bytes on their own: done in buffer_
+  // Every character is one byte: letters change case byte by byte (in buffer_ itself) and a match
+  // may begin at any byte.
+  const bool singleByte_;
   std::vector<char> buffer_;
   std::size_t next_ = 0;     // the next unread byte of buffer_
   std::size_t end_ = 0;      // the end of the bytes buffer_ holds

@@ -4,8 +4,6 @@
 
 namespace tarnwick {
 
-void TargetWriter::WriteText(std::string_view text) { line_.append(text); }
-
 void TargetWriter::WriteNumber(std::int64_t number) {
   char digits[24];
   const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;

@@ -14,7 +14,7 @@ class TargetWriter {
  public:
   explicit TargetWriter(std::streambuf& target) : target_(target) {}
 
-  void WriteText(std::string_view text);
+  void WriteText(std::string_view text) { line_.append(text); }
   void WriteNumber(std::int64_t number);
   void EndLine();
 
