@@ -22,23 +22,8 @@ readonly expect_x=4 expect_y=23 expect_width=792 expect_height=573
 readonly client_dx=2 client_dy=21 client_w=788 client_h=550
 readonly cx=$((client_w / 2)) cy=$((client_h / 2))
 
-passed=0
-failed=0
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $what"
-  fi
-}
-die() {
-  echo "FAILED: $*"
-  echo "$passed passed, $((failed + 1)) failed"
-  exit 1
-}
+# shellcheck source=checks.sh
+source "$(dirname "$0")/checks.sh"
 
 for tool in "$wine" Xvfb xdotool convert import; do
   command -v "$tool" >/dev/null || die "$tool is not installed (scripts/install-dependencies installs it)"

@@ -10,23 +10,8 @@ release=$(realpath "$1") linux_tool=$(realpath "$2") corpus=$(realpath "$3")
 examples=$(realpath "$4")
 readonly wine=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
 
-passed=0
-failed=0
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $what"
-  fi
-}
-die() {
-  echo "FAILED: $*"
-  echo "$passed passed, $((failed + 1)) failed"
-  exit 1
-}
+# shellcheck source=checks.sh
+source "$(dirname "$0")/checks.sh"
 
 [ -x "$wine" ] || die "wine64 is not installed (scripts/install-dependencies installs it)"
 work=$(mktemp -d)
@@ -62,6 +47,24 @@ check "the same line for every plan on standard output" \
   diff <(outcomes "$work/linux.out") <(outcomes "$work/windows.out")
 check "the same line for every plan on standard error" \
   diff <(outcomes "$work/linux.err") <(outcomes "$work/windows.err")
+
+# Over the plans just written: each replaced whole (ReplaceFileW), a read-only one refused and kept.
+edited="$work/windows/FS9_042-pcj-fsx-klax-ksfo.pln"
+printf 'edited by hand in FS9\r\n' >"$edited"
+chmod a-w "$edited"
+convert -o "$(windows_path "$work/windows")" "$(windows_path "$work/corpus")\*.pln" \
+  >/dev/null 2>"$work/again.err"
+check "a read-only FS9 plan is left as it was" test "$(cat "$edited")" = $'edited by hand in FS9\r'
+check "and the user is told it could not be written" \
+  grep -q "FS9_042-pcj-fsx-klax-ksfo.pln could not be written: " "$work/again.err"
+replaced=0
+for plan in "$work"/linux/*; do
+  [ "$(basename "$plan")" = "$(basename "$edited")" ] && continue
+  cmp -s "$plan" "$work/windows/$(basename "$plan")" && replaced=$((replaced + 1))
+done
+check "every other plan replaced by the same bytes ($replaced)" \
+  test "$replaced" = "$(($(ls "$work/linux" | wc -l) - 1))"
+check "no temporary file left behind" test -z "$(find "$work/windows" -name '*.tmp')"
 
 # A folder stands for its plans; a pattern that matches nothing is no such file.
 convert -o "$(windows_path "$work/folder")" "$(windows_path "$work/corpus")" >/dev/null 2>&1
