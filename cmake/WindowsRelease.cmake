@@ -1,6 +1,6 @@
 # The Windows release: one zip with both programs, a README for Windows users, the license and
-# the example plan, made by `cpack` (the windows-release workflow) and listed in SHA256SUMS.
-find_program(TARNWICK_ZIP zip REQUIRED)
+# the example plan, made by `cpack` (the windows-release workflow; it needs Info-ZIP) and listed
+# in SHA256SUMS.
 configure_file(${PROJECT_SOURCE_DIR}/app/README.txt.in ${PROJECT_BINARY_DIR}/README.txt
                @ONLY NEWLINE_STYLE WIN32)
 configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_BINARY_DIR}/LICENSE.txt
