@@ -122,8 +122,8 @@ std::string_view SourceScanner::Normalize(std::string_view raw) {
   return owned_;
 }
 
-// Lower-cases the buffer up to `end`, every byte once however often a rewind comes back to it.
-// Lower-cases a little ahead of the line, in longer runs.
+// Lower-cases the buffer up to `end` (and a little ahead, in longer runs), every byte once
+// however often a rewind comes back to it.
 void SourceScanner::LowerBufferUpTo(std::size_t end) {
   constexpr std::size_t kAhead = 4096;
   if (!singleByte_ || end <= lowered_) return;
