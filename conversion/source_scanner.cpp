@@ -141,7 +141,8 @@ std::size_t SourceScanner::FindZero(std::size_t start) const {
 }
 
 std::ptrdiff_t SourceScanner::TagPosition(std::string_view text, std::ptrdiff_t start) const {
-  return rules_.Find(line_, text, start);
+  // Where every byte is a character, the plain search is the code page's own: called directly.
+  return singleByte_ ? rules_.CaseRules::Find(line_, text, start) : rules_.Find(line_, text, start);
 }
 
 std::string_view SourceScanner::CutLine(std::ptrdiff_t first, std::ptrdiff_t count) {
