@@ -15,14 +15,18 @@ case "$budget" in
 esac
 
 corpus=$(mktemp -d)
-trap 'rm -rf "$corpus"' EXIT
+log="$corpus.log"
+trap 'rm -rf "$corpus" "$log"' EXIT
 for seeds in "$@"; do
   [ -d "$seeds" ] || { echo "seed folder $seeds is missing"; exit 1; }
   find "$seeds" -maxdepth 1 -type f -exec cp {} "$corpus/" \;
 done
 mkdir -p "$artifacts"
 
+status=0
 "$fuzzer" "$corpus" "$limit" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
-  -print_final_stats=1 -artifact_prefix="$artifacts/" 2>&1 |
-  grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|Done|#[0-9]+ +DONE)|ERROR|SUMMARY|==[0-9]+==' || true
-exit "${PIPESTATUS[0]}"
+  -print_final_stats=1 -artifact_prefix="$artifacts/" >"$log" 2>&1 || status=$?
+# The coverage reached (the last status line), the totals, and whatever went wrong.
+grep -E '^#[0-9]+[[:space:]]' "$log" | tail -n 1 || true
+grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|Done)|ERROR|SUMMARY|==[0-9]+==' "$log" || true
+exit "$status"
