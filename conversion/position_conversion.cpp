@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 #include <string_view>
 
 #include "number_text.h"
@@ -99,8 +100,59 @@ std::string_view MarkDegreeSign(std::string_view text, std::array<char, 64>& roo
   return {marked, size};
 }
 
+constexpr bool IsAsciiLetter(char byte) {
+  return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
+}
+
+// The length of the run of digits at `from` in `text`.
+std::size_t DigitsAt(std::string_view text, std::size_t from) {
+  std::size_t end = from;
+  while (end < text.size() && IsDigit(text[end])) ++end;
+  return end - from;
+}
+
+// The shape nearly every plan writes, `n47° 26' 56.40"` (the sign as UTF-8 or one byte, whole
+// seconds or with decimals), read in one pass: the decimal minutes, with the length of the
+// degrees text in `degrees`; nothing for any other shape. For this shape the steps of the
+// general reading below give exactly the same.
+std::optional<double> CanonicalMinutes(std::string_view text, std::size_t& degrees) {
+  if (text.empty() || !IsAsciiLetter(text[0])) return std::nullopt;
+  degrees = 1 + DigitsAt(text, 1);
+  if (degrees < 2 || degrees > 4) return std::nullopt;
+  std::size_t at = degrees;
+  // The one-byte sign right after the digits, or a sign's first byte and then B0.
+  if (at < text.size() && text[at] == kDegreeSignLastByte) {
+    at += 1;
+  } else if (at + 1 < text.size() && text[at + 1] == kDegreeSignLastByte) {
+    at += 2;
+  } else {
+    return std::nullopt;
+  }
+  const std::size_t minutesAt = at + 1;
+  const std::size_t minutesDigits = DigitsAt(text, minutesAt);
+  const std::size_t secondsAt = minutesAt + minutesDigits + 2;
+  if (at >= text.size() || text[at] != ' ' || minutesDigits < 1 || minutesDigits > 2 ||
+      secondsAt >= text.size() || text.substr(secondsAt - 2, 2) != "' ") {
+    return std::nullopt;
+  }
+  std::size_t secondsEnd = secondsAt + DigitsAt(text, secondsAt);
+  if (secondsEnd == secondsAt) return std::nullopt;
+  if (secondsEnd < text.size() && text[secondsEnd] == '.') {
+    secondsEnd += 1 + DigitsAt(text, secondsEnd + 1);
+  }
+  if (secondsEnd + 1 != text.size() || text[secondsEnd] != '"') return std::nullopt;
+  const double minutes = ReadDecimalNumber(text.substr(minutesAt, minutesDigits));
+  const double seconds = ReadDecimalNumber(text.substr(secondsAt, secondsEnd - secondsAt));
+  return minutes + seconds * SecondsFactor;
+}
+
 // One coordinate as degrees text, "* ", minutes field and "', ", appended to `out`.
 void AppendConvertedCoordinate(std::string& out, std::string_view text) {
+  std::size_t canonicalDegrees = 0;
+  if (const std::optional<double> minutes = CanonicalMinutes(text, canonicalDegrees)) {
+    AppendCoordinate(out, text.substr(0, canonicalDegrees), *minutes);
+    return;
+  }
   if (const std::size_t degrees = DecimalDegreesLength(text); degrees > 0) {
     const double value = ReadDecimalNumber(text.substr(1));
     AppendCoordinate(out, text.substr(0, degrees), (value - std::floor(value)) * 60.0);

@@ -47,7 +47,10 @@ class SourceScanner {
   // Nothing more can be read: the end was met or a read or seek failed.
   bool Exhausted() const { return end_of_input_ || failed_; }
 
-  bool LineContains(std::string_view text) const { return TagPosition(text, 0) >= 0; }
+  // Where every byte is a character, a plain search of the line.
+  bool LineContains(std::string_view text) const {
+    return singleByte_ ? line_.find(text) != std::string_view::npos : TagPosition(text, 0) >= 0;
+  }
   std::ptrdiff_t TagPosition(std::string_view text, std::ptrdiff_t start) const;
   bool LineIs(std::string_view text) const { return line_ == text; }
 

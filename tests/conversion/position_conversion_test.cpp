@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <string_view>
 
 namespace tarnwick {
 namespace {
@@ -85,6 +87,35 @@ INSTANTIATE_TEST_SUITE_P(
         PositionCase{"InfAndNanReadAsZero", "n1\xC2\xB0 1' inf\",e1\xC2\xB0 1' nan\",+0",
                      "n1*  1.00', e1*  1.00', +0"}),
     [](const auto& test) { return test.param.name; });
+
+// The common shape is read in one pass. A byte after the closing quote makes no difference to
+// the general reading but takes the one-pass reading out of play, so the two must agree on every
+// coordinate of that shape and every near miss of it.
+TEST(ConvertPositionTest, OnePassReadingAgreesWithTheGeneralReading) {
+  std::mt19937 random(20261209);
+  const auto pick = [&](std::string_view from) { return from[random() % from.size()]; };
+  const auto digits = [&](std::size_t most) {
+    std::string text;
+    for (std::size_t count = random() % (most + 1); count > 0; --count) text += pick("0123456789");
+    return text;
+  };
+  const std::string_view signs[] = {"\xC2\xB0", "\xE2\xB0", "\xB0", "*"};
+  const auto coordinate = [&] {
+    std::string text(1, pick("nsewNSEWx*"));
+    text += digits(4) + std::string(signs[random() % 4]) + " " + digits(3) + "' " + digits(3);
+    if (random() % 2 == 0) text += "." + digits(3);
+    // A near miss, now and then: one byte anywhere but the closing quote.
+    if (random() % 3 == 0) text[random() % text.size()] = pick(" '\".09*x\xB0\xC2");
+    return text + '"';
+  };
+  for (int i = 0; i < 200000; ++i) {
+    const std::string latitude = coordinate();
+    const std::string longitude = coordinate();
+    ASSERT_EQ(ConvertPosition(latitude + "," + longitude + ",+0"),
+              ConvertPosition(latitude + "x," + longitude + "x,+0"))
+        << latitude << "," << longitude;
+  }
+}
 
 }  // namespace
 }  // namespace tarnwick
