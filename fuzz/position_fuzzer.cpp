@@ -1,4 +1,8 @@
-// Any text as a position: never a crash, and always the nine pieces of a target position.
+// Any text as a position: never a crash, always the nine pieces of a target position, and the
+// one-pass reading of the common shape agreeing with the general reading: any coordinate that
+// ends with its closing quote converts the same with a byte after the quote, which only the
+// general reading accepts.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -12,6 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t firstMinutes = position.find("* ");
   if (firstMinutes == std::string::npos ||
       position.find("', ", firstMinutes) == std::string::npos) {
+    std::abort();
+  }
+  std::string coordinate = input;
+  coordinate.erase(std::remove(coordinate.begin(), coordinate.end(), ','), coordinate.end());
+  coordinate += '"';
+  if (tarnwick::ConvertPosition(coordinate + "," + coordinate + ",+0") !=
+      tarnwick::ConvertPosition(coordinate + "x," + coordinate + "x,+0")) {
     std::abort();
   }
   return 0;
