@@ -201,10 +201,4 @@ void AppendMinutesField(std::string& out, double value) {
   if (written < kWidth) out.insert(start, kWidth - written, ' ');
 }
 
-std::string FormatMinutesField(double value) {
-  std::string field;
-  AppendMinutesField(field, value);
-  return field;
-}
-
 }  // namespace tarnwick

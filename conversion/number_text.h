@@ -17,10 +17,8 @@ std::int32_t ReadWholeNumber(std::string_view text);
 // digit; no number reads as 0. Too large a magnitude gives an infinity.
 double ReadDecimalNumber(std::string_view text);
 
-// `value` as "%5.2f" writes it, rounded half up at the second decimal of its 17-digit decimal
-// form, so that 3.125 gives " 3.13" on every platform. Infinities are "inf" and "-inf".
-std::string FormatMinutesField(double value);
-// The same, appended to `out`.
+// Appends `value` as "%5.2f" writes it, rounded half up at the second decimal of its 17-digit
+// decimal form, so that 3.125 gives " 3.13" on every platform. Infinities are "inf" and "-inf".
 void AppendMinutesField(std::string& out, double value);
 
 }  // namespace tarnwick

@@ -17,6 +17,12 @@ namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
+std::string FormatMinutesField(double value) {
+  std::string field;
+  AppendMinutesField(field, value);
+  return field;
+}
+
 struct WholeCase {
   std::string text;
   std::int32_t value;
