@@ -153,11 +153,7 @@ std::string Joined(std::string folder, std::string_view name) {
 }
 
 bool HasPlanExtension(std::string_view name) {
-  if (name.size() < 4) return false;
-  std::string extension(name.substr(name.size() - 4));
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-  return extension == ".pln";
+  return name.size() >= 4 && Windows1252CaseRules().Lower(name.substr(name.size() - 4)) == ".pln";
 }
 
 // The plans a folder stands for: the .pln files directly in it, in any letter case, in name
