@@ -1,6 +1,7 @@
 #include "waypoint_section.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "plan_format.h"
@@ -50,45 +51,32 @@ bool FindIdentifier(SourceScanner& scanner) {
   }
 }
 
-// How the reading of one waypoint element after its identifier ended.
-enum class Reading { Complete, NoType, NoPosition, PlanEnds };
-
-Reading Lost(WaypointSearch search, Reading atWaypointEnd) {
-  return search == WaypointSearch::AtWaypointEnd ? atWaypointEnd : Reading::PlanEnds;
+// Why a waypoint element is lost when a search ends without its value: at the element's end the
+// element lacks it; at the document's or the file's end the plan ended inside it.
+WaypointLoss Lost(WaypointSearch search, WaypointLoss atWaypointEnd) {
+  return search == WaypointSearch::AtWaypointEnd ? atWaypointEnd : WaypointLoss::PlanEnds;
 }
 
-// Reads one waypoint element after its identifier: its type, position and region.
-Reading ReadWaypointBody(SourceScanner& scanner, Waypoint& waypoint) {
+// Reads one waypoint element after its identifier: its type, position and region. Nothing when
+// the waypoint is complete, else why it is lost.
+std::optional<WaypointLoss> ReadWaypointBody(SourceScanner& scanner, Waypoint& waypoint) {
   const CaseRules& rules = scanner.Rules();
   WaypointSearch search = FindWaypointElement(scanner, tags::WaypointType);
-  if (search != WaypointSearch::Found) return Lost(search, Reading::NoType);
+  if (search != WaypointSearch::Found) return Lost(search, WaypointLoss::NoType);
   waypoint.typeLetter = TypeLetter(scanner.Line());
   search = FindWaypointElement(scanner, tags::WorldPosition);
-  if (search != WaypointSearch::Found) return Lost(search, Reading::NoPosition);
+  if (search != WaypointSearch::Found) return Lost(search, WaypointLoss::NoPosition);
   waypoint.position = ConvertPosition(scanner.Line());
   rules.UpperInPlace(waypoint.position);
   search = FindWaypointElement(scanner, tags::Region);
   if (search == WaypointSearch::Found) {
     waypoint.region = rules.Upper(scanner.Line());
   } else if (search != WaypointSearch::AtWaypointEnd) {
-    return Reading::PlanEnds;
+    return WaypointLoss::PlanEnds;
   }
   // An airport line never carries a region, and the next waypoint inherits none from it.
   if (waypoint.typeLetter == "A") waypoint.region.clear();
-  return Reading::Complete;
-}
-
-WaypointLoss LossOf(Reading reading) {
-  switch (reading) {
-    case Reading::NoType:
-      return WaypointLoss::NoType;
-    case Reading::NoPosition:
-      return WaypointLoss::NoPosition;
-    case Reading::Complete:
-    case Reading::PlanEnds:
-      break;
-  }
-  return WaypointLoss::PlanEnds;
+  return std::nullopt;
 }
 
 void WriteWaypointLine(TargetWriter& writer, std::int64_t number, const Waypoint& waypoint) {
@@ -135,11 +123,9 @@ std::int64_t WaypointSection(SourceScanner& scanner, TargetWriter& writer,
   while (!writer.Failed() && FindIdentifier(scanner)) {
     const std::int64_t line = scanner.LineNumber();
     waypoint.identifier = scanner.Rules().Upper(scanner.Line());
-    const Reading reading = ReadWaypointBody(scanner, waypoint);
-    if (reading != Reading::Complete) {
-      if (observer != nullptr)
-        observer->WaypointLeftOut({line, waypoint.identifier, LossOf(reading)});
-      if (reading == Reading::PlanEnds) break;
+    if (const std::optional<WaypointLoss> loss = ReadWaypointBody(scanner, waypoint)) {
+      if (observer != nullptr) observer->WaypointLeftOut({line, waypoint.identifier, *loss});
+      if (*loss == WaypointLoss::PlanEnds) break;
       continue;
     }
     WriteWaypointLine(writer, number, waypoint);
