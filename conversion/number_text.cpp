@@ -13,8 +13,6 @@ namespace tarnwick {
 
 namespace {
 
-constexpr bool IsDigit(char byte) { return byte >= '0' && byte <= '9'; }
-
 std::string_view SkipLeadingWhiteSpace(std::string_view text) {
   while (!text.empty() && IsWhiteSpace(text.front())) text.remove_prefix(1);
   return text;
@@ -26,12 +24,6 @@ bool TakeSign(std::string_view& text) {
   const bool negative = text.front() == '-';
   text.remove_prefix(1);
   return negative;
-}
-
-std::size_t CountDigits(std::string_view text, std::size_t from) {
-  std::size_t count = 0;
-  while (from + count < text.size() && IsDigit(text[from + count])) ++count;
-  return count;
 }
 
 // Length of the decimal number at the start of `text` (no sign), 0 when there is none.
@@ -144,6 +136,12 @@ std::string Hundredths(double magnitude) {
 }
 
 }  // namespace
+
+std::size_t CountDigits(std::string_view text, std::size_t from) {
+  std::size_t count = 0;
+  while (from + count < text.size() && IsDigit(text[from + count])) ++count;
+  return count;
+}
 
 std::int32_t ReadWholeNumber(std::string_view text) {
   text = SkipLeadingWhiteSpace(text);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -7,6 +8,11 @@
 namespace tarnwick {
 
 // Number reading and writing for position texts, the same on every platform and in every locale.
+
+constexpr bool IsDigit(char byte) { return byte >= '0' && byte <= '9'; }
+
+// The length of the run of decimal digits at `from` in `text`.
+std::size_t CountDigits(std::string_view text, std::size_t from);
 
 // The whole number at the start of `text`, read like atoi: white space skipped, an optional
 // sign, digits up to the first other byte; no digits read as 0. Saturates at the 32-bit limits.

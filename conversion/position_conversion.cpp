@@ -15,8 +15,6 @@ namespace {
 
 constexpr char kDegreeSignLastByte = '\xB0';
 
-constexpr bool IsDigit(char byte) { return byte >= '0' && byte <= '9'; }
-
 constexpr bool IsHemisphereLetter(char byte) {
   switch (byte) {
     case 'n':
@@ -64,16 +62,13 @@ void AppendCoordinate(std::string& out, std::string_view degrees, double minutes
 // digits before the point), or 0 when the coordinate has another form.
 std::size_t DecimalDegreesLength(std::string_view coordinate) {
   if (coordinate.empty() || !IsHemisphereLetter(coordinate.front())) return 0;
-  std::size_t digits = 1;
-  while (digits < coordinate.size() && IsDigit(coordinate[digits])) ++digits;
-  const std::size_t wholeDigits = digits - 1;
+  const std::size_t wholeDigits = CountDigits(coordinate, 1);
+  const std::size_t degrees = 1 + wholeDigits;
   if (wholeDigits < 1 || wholeDigits > 3) return 0;
-  if (digits == coordinate.size()) return digits;
-  if (coordinate[digits] != '.' || digits + 1 == coordinate.size()) return 0;
-  for (std::size_t i = digits + 1; i < coordinate.size(); ++i) {
-    if (!IsDigit(coordinate[i])) return 0;
-  }
-  return digits;
+  if (degrees == coordinate.size()) return degrees;
+  const std::size_t fractionDigits = CountDigits(coordinate, degrees + 1);
+  const bool fraction = coordinate[degrees] == '.' && fractionDigits > 0;
+  return fraction && degrees + 1 + fractionDigits == coordinate.size() ? degrees : 0;
 }
 
 // Where the degree sign stands, it becomes "* ". A one-byte sign (B0 right after a degree digit,
@@ -104,20 +99,13 @@ constexpr bool IsAsciiLetter(char byte) {
   return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
 }
 
-// The length of the run of digits at `from` in `text`.
-std::size_t DigitsAt(std::string_view text, std::size_t from) {
-  std::size_t end = from;
-  while (end < text.size() && IsDigit(text[end])) ++end;
-  return end - from;
-}
-
 // The shape nearly every plan writes, `n47° 26' 56.40"` (the sign as UTF-8 or one byte, whole
 // seconds or with decimals), read in one pass: the decimal minutes, with the length of the
 // degrees text in `degrees`; nothing for any other shape. For this shape the steps of the
 // general reading below give exactly the same.
 std::optional<double> CanonicalMinutes(std::string_view text, std::size_t& degrees) {
   if (text.empty() || !IsAsciiLetter(text[0])) return std::nullopt;
-  degrees = 1 + DigitsAt(text, 1);
+  degrees = 1 + CountDigits(text, 1);
   if (degrees < 2 || degrees > 4) return std::nullopt;
   std::size_t at = degrees;
   // The one-byte sign right after the digits, or a sign's first byte and then B0.
@@ -129,16 +117,16 @@ std::optional<double> CanonicalMinutes(std::string_view text, std::size_t& degre
     return std::nullopt;
   }
   const std::size_t minutesAt = at + 1;
-  const std::size_t minutesDigits = DigitsAt(text, minutesAt);
+  const std::size_t minutesDigits = CountDigits(text, minutesAt);
   const std::size_t secondsAt = minutesAt + minutesDigits + 2;
   if (at >= text.size() || text[at] != ' ' || minutesDigits < 1 || minutesDigits > 2 ||
       secondsAt >= text.size() || text.substr(secondsAt - 2, 2) != "' ") {
     return std::nullopt;
   }
-  std::size_t secondsEnd = secondsAt + DigitsAt(text, secondsAt);
+  std::size_t secondsEnd = secondsAt + CountDigits(text, secondsAt);
   if (secondsEnd == secondsAt) return std::nullopt;
   if (secondsEnd < text.size() && text[secondsEnd] == '.') {
-    secondsEnd += 1 + DigitsAt(text, secondsEnd + 1);
+    secondsEnd += 1 + CountDigits(text, secondsEnd + 1);
   }
   if (secondsEnd + 1 != text.size() || text[secondsEnd] != '"') return std::nullopt;
   const double minutes = ReadDecimalNumber(text.substr(minutesAt, minutesDigits));
