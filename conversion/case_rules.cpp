@@ -1,5 +1,6 @@
 #include "case_rules.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -8,32 +9,40 @@ namespace tarnwick {
 
 namespace {
 
-constexpr std::uint64_t kEveryByte = 0x0101010101010101;
-constexpr std::uint64_t kHighBits = 0x80 * kEveryByte;
+// Plans are nearly all ASCII: sixteen bytes at a time where the table maps ASCII as ASCII does.
+// Loops of a fixed count over plain bytes, which compilers turn into vector instructions.
+constexpr std::size_t kBlock = 16;
 
-// Changes the case of eight ASCII bytes at once: those from `first` to `last` get their 0x20 bit
-// flipped. None of the additions carries into the next byte, since every byte is below 0x80.
-std::uint64_t FlipAsciiCase(std::uint64_t bytes, unsigned first, unsigned last) {
-  const std::uint64_t atLeastFirst = bytes + (0x80 - first) * kEveryByte;
-  const std::uint64_t aboveLast = bytes + (0x80 - last - 1) * kEveryByte;
-  return bytes ^ ((atLeastFirst & ~aboveLast & kHighBits) >> 2);
+bool HasNonAscii(const char* block) {
+  std::uint64_t halves[2];
+  std::memcpy(halves, block, kBlock);
+  return ((halves[0] | halves[1]) & 0x8080808080808080) != 0;
+}
+
+// Flips the 0x20 bit of the block's bytes from `first` to `last`, the ASCII letters of one case.
+void FlipAsciiCase(char* block, unsigned char first, unsigned char last) {
+  unsigned char bytes[kBlock];
+  std::memcpy(bytes, block, kBlock);
+  const auto span = static_cast<unsigned char>(last - first);
+  for (unsigned char& byte : bytes) {
+    const bool letter = static_cast<unsigned char>(byte - first) <= span;
+    byte = static_cast<unsigned char>(byte ^ (letter ? 0x20 : 0));
+  }
+  std::memcpy(block, bytes, kBlock);
 }
 
 void MapBytes(char* byte, std::size_t size, const SingleByteCaseRules::Table& table,
-              bool plainAscii, unsigned first, unsigned last) {
+              bool plainAscii, unsigned char first, unsigned char last) {
   char* const end = byte + size;
-  // Plans are nearly all ASCII: eight bytes at a time where the table maps ASCII as ASCII does.
   const auto map = [&table](char* from, char* to) {
     for (; from != to; ++from) *from = static_cast<char>(table[static_cast<unsigned char>(*from)]);
   };
-  for (std::uint64_t eight = 0; plainAscii && end - byte >= 8; byte += 8) {
-    std::memcpy(&eight, byte, 8);
-    if ((eight & kHighBits) != 0) {
-      map(byte, byte + 8);
-      continue;
+  for (; plainAscii && end - byte >= static_cast<std::ptrdiff_t>(kBlock); byte += kBlock) {
+    if (HasNonAscii(byte)) {
+      map(byte, byte + kBlock);
+    } else {
+      FlipAsciiCase(byte, first, last);
     }
-    eight = FlipAsciiCase(eight, first, last);
-    std::memcpy(byte, &eight, 8);
   }
   map(byte, end);
 }

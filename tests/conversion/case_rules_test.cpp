@@ -44,6 +44,29 @@ INSTANTIATE_TEST_SUITE_P(Bytes, Windows1252NonLetterTest,
                          ::testing::Values(0xD7, 0xF7, 0xDF, 0xB5, 0xAA, 0xBA, '@', '[', '`', '{',
                                            0x00, 0x80, 0x83, '*', '5'));
 
+// Longer texts change case many bytes at a time: each byte, wherever it stands among plain
+// letters, must come out as it does alone.
+TEST(CaseRulesTest, LongTextsMapEveryByteAsItMapsAlone) {
+  const CaseRules& rules = Windows1252CaseRules();
+  // The bytes next to A to Z and a to z among them; 46 bytes: two blocks and a shorter rest.
+  const std::string text = "aZ@[`{Az09azAZ\x7F mixed Case TEXT, long enough";
+  for (int byte = 0; byte < 256; ++byte) {
+    const std::string alone(1, static_cast<char>(byte));
+    for (std::size_t at = 0; at < text.size(); at += 3) {
+      std::string changed = text;
+      changed[at] = static_cast<char>(byte);
+      std::string lower = "az@[`{az09azaz\x7F mixed case text, long enough";
+      std::string upper = "AZ@[`{AZ09AZAZ\x7F MIXED CASE TEXT, LONG ENOUGH";
+      lower[at] = rules.Lower(alone)[0];
+      upper[at] = rules.Upper(alone)[0];
+      EXPECT_EQ(rules.Lower(changed), lower) << byte << " at " << at;
+      EXPECT_EQ(rules.Upper(changed), upper) << byte << " at " << at;
+      rules.LowerBytesInPlace(changed.data(), changed.size());
+      EXPECT_EQ(changed, lower) << byte << " at " << at;
+    }
+  }
+}
+
 TEST(CaseRulesTest, FindHonoursTheStartPosition) {
   const CaseRules& rules = Windows1252CaseRules();
   EXPECT_EQ(rules.Find("abcabc", "bc", 0), 1);
