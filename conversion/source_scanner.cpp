@@ -32,10 +32,11 @@ int SourceScanner::PeekByte() {
   return static_cast<unsigned char>(buffer_[next_]);
 }
 
-std::string_view SourceScanner::TakeLine() {
+// Defined ahead of its one caller, which it is meant to be part of.
+inline std::string_view SourceScanner::TakeLine() {
   lineNumber_ = nextLineNumber_;
-  // Nearly every line lies whole in the buffer: found with one search, and not copied.
   if (next_ == end_) Refill();
+  // Nearly every line lies whole in the buffer: found with one search, and not copied.
   const char* start = buffer_.data() + next_;
   const std::size_t window = std::min(end_ - next_, maxLineBytes_ + 1);
   if (const void* found = std::memchr(start, '\n', window); found != nullptr) {
@@ -44,18 +45,27 @@ std::string_view SourceScanner::TakeLine() {
     const std::size_t length =
         lineFeed > 0 && start[lineFeed - 1] == '\r' ? lineFeed - 1 : lineFeed;
     if (length < maxLineBytes_) {
-      LowerBufferUpTo(next_ + length);
+      if (next_ + length > lowered_) LowerBufferUpTo(next_ + length);
+      // A zero byte ends the line's content, not the line. Looked for once per stretch of the
+      // buffer that has none, not once per line.
+      if (zeroAt_ < next_) zeroAt_ = FindZero(next_);
+      const std::size_t content = std::min(length, zeroAt_ - next_);
       next_ += lineFeed + 1;
       ++nextLineNumber_;
-      return {start, length};
+      return {start, content};
     }
   }
-  piece_.clear();
-  TakePiece();
-  return piece_;
+  return TakeLongLine();
 }
 
-// A line that runs past the buffer or the piece's budget, gathered into piece_.
+// A line that runs past the buffer or the piece's budget: gathered into piece_.
+std::string_view SourceScanner::TakeLongLine() {
+  piece_.clear();
+  TakePiece();
+  const std::size_t zero = piece_.find('\0');
+  return std::string_view(piece_).substr(0, zero);
+}
+
 void SourceScanner::TakePiece() {
   std::size_t taken = 0;
   while (taken < maxLineBytes_) {
@@ -96,30 +106,15 @@ std::string_view SourceScanner::ReadNormalizedLine() {
     failed_ = true;
     return line_;
   }
-  line_ = Normalize(TakeLine());
-  return line_;
-}
-
-std::string_view SourceScanner::Normalize(std::string_view raw) {
-  // A zero byte ends the line's content, not the line.
-  const char* const buffer = buffer_.data();
-  const char* zero = nullptr;
-  if (raw.data() >= buffer && raw.data() <= buffer + end_) {
-    // Looked for once per stretch of the buffer that has none, not once per line.
-    const auto start = static_cast<std::size_t>(raw.data() - buffer);
-    if (zeroAt_ < start) zeroAt_ = FindZero(start);
-    if (zeroAt_ < start + raw.size()) zero = buffer + zeroAt_;
-  } else {
-    zero = static_cast<const char*>(std::memchr(raw.data(), '\0', raw.size()));
-  }
-  if (zero != nullptr) raw = raw.substr(0, static_cast<std::size_t>(zero - raw.data()));
   // Case changes never make or unmake white space, so the trimming may come first.
-  raw = TrimWhiteSpace(raw);
+  line_ = TrimWhiteSpace(TakeLine());
   // Where the code page lets bytes change case on their own, they were lowered in the buffer.
-  if (singleByte_) return raw;
-  owned_.assign(raw);
-  rules_.LowerInPlace(owned_);
-  return owned_;
+  if (!singleByte_) {
+    owned_.assign(line_);
+    rules_.LowerInPlace(owned_);
+    line_ = owned_;
+  }
+  return line_;
 }
 
 // Lower-cases the buffer up to `end` (and a little ahead, in longer runs), every byte once
@@ -143,23 +138,6 @@ std::size_t SourceScanner::FindZero(std::size_t start) const {
 std::ptrdiff_t SourceScanner::TagPosition(std::string_view text, std::ptrdiff_t start) const {
   // Where every byte is a character, the plain search is the code page's own: called directly.
   return singleByte_ ? rules_.CaseRules::Find(line_, text, start) : rules_.Find(line_, text, start);
-}
-
-std::string_view SourceScanner::CutLine(std::ptrdiff_t first, std::ptrdiff_t count) {
-  const auto length = static_cast<std::ptrdiff_t>(line_.size());
-  first = std::max<std::ptrdiff_t>(first, 0);
-  if (count < 0 || first >= length) {
-    line_ = {};
-  } else {
-    line_ = line_.substr(static_cast<std::size_t>(first),
-                         static_cast<std::size_t>(std::min(count, length - first)));
-  }
-  return line_;
-}
-
-std::string_view SourceScanner::ElementValue(std::string_view tag) {
-  const auto tagLength = static_cast<std::ptrdiff_t>(tag.size());
-  return CutLine(tagLength, static_cast<std::ptrdiff_t>(line_.size()) - 2 * tagLength - 1);
 }
 
 std::string SourceScanner::FindElement(std::string_view tag,

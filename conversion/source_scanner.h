@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -47,17 +48,32 @@ class SourceScanner {
   // Nothing more can be read: the end was met or a read or seek failed.
   bool Exhausted() const { return end_of_input_ || failed_; }
 
-  // Where every byte is a character, a plain search of the line.
+  // Where every byte is a character, a plain search of the line; an element's line mostly
+  // begins with the tag.
   bool LineContains(std::string_view text) const {
-    return singleByte_ ? line_.find(text) != std::string_view::npos : TagPosition(text, 0) >= 0;
+    if (!singleByte_) return TagPosition(text, 0) >= 0;
+    return line_.starts_with(text) || line_.find(text, 1) != std::string_view::npos;
   }
   std::ptrdiff_t TagPosition(std::string_view text, std::ptrdiff_t start) const;
   bool LineIs(std::string_view text) const { return line_ == text; }
 
   // Replaces the line by the run of `count` bytes from `first`, clamped to the line.
-  std::string_view CutLine(std::ptrdiff_t first, std::ptrdiff_t count);
+  std::string_view CutLine(std::ptrdiff_t first, std::ptrdiff_t count) {
+    const auto length = static_cast<std::ptrdiff_t>(line_.size());
+    first = std::max<std::ptrdiff_t>(first, 0);
+    if (count < 0 || first >= length) {
+      line_ = {};
+    } else {
+      line_ = line_.substr(static_cast<std::size_t>(first),
+                           static_cast<std::size_t>(std::min(count, length - first)));
+    }
+    return line_;
+  }
   // The text between start and end tag of a line that holds just the element, cut by position.
-  std::string_view ElementValue(std::string_view tag);
+  std::string_view ElementValue(std::string_view tag) {
+    const auto tagLength = static_cast<std::ptrdiff_t>(tag.size());
+    return CutLine(tagLength, static_cast<std::ptrdiff_t>(line_.size()) - 2 * tagLength - 1);
+  }
 
   // Reads on until a line holds `tag` (its value) or equals `scopeEnd` (empty value); a search
   // that meets the end of the source yields the empty value too.
@@ -74,8 +90,8 @@ class SourceScanner {
   bool Refill();
   int PeekByte();
   std::string_view TakeLine();
+  std::string_view TakeLongLine();
   void TakePiece();
-  std::string_view Normalize(std::string_view raw);
   void LowerBufferUpTo(std::size_t end);
   std::size_t FindZero(std::size_t start) const;
 

@@ -62,6 +62,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{
             "ZeroByteEndsContent", std::string("ab\0cd\nef", 8), {{"ab", false}, {"ef", true}}},
         ReadCase{"InnerWhiteSpaceStays", "\t\v\f <A  B> \n", {{"<a  b>", false}}},
+        // Indentation is skipped eight bytes at a time: runs around and past that width.
+        ReadCase{"IndentationOfAnyWidth",
+                 "       a\n        b\n         c\n                \t d\n                \n",
+                 {{"a", false}, {"b", false}, {"c", false}, {"d", false}, {"", false}}},
+        ReadCase{"SpaceRunWithTabInside", "    \t    <X>\n", {{"<x>", false}}},
         ReadCase{"HighBytesAreNoWhiteSpace", "\xA0x\x85\n", {{"\xA0x\x85", false}}},
         ReadCase{"Windows1252Capitals",
                  "\xC0\xD6\xD7\xD8\xDE\x8A\x8C\x8E\x9F\n",
