@@ -1,7 +1,9 @@
 #include "number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <optional>
 #include <system_error>
@@ -12,6 +14,8 @@
 namespace tarnwick {
 
 namespace {
+
+constexpr std::size_t kMinutesFieldWidth = 5;
 
 std::string_view SkipLeadingWhiteSpace(std::string_view text) {
   while (!text.empty() && IsWhiteSpace(text.front())) text.remove_prefix(1);
@@ -45,28 +49,26 @@ std::size_t DecimalNumberLength(std::string_view text) {
   return length;
 }
 
-// The number at the start of `text` where it has at most 15 digits, an optional point and no
-// exponent, such as "56.40": the digits as a whole number and a power of ten are both exact
-// doubles, so one division gives the correctly rounded value that from_chars gives too. Nothing
+// The number at the start of `text` where it has at most MaxShortDecimalDigits digits, an
+// optional point and no exponent, such as "56.40": what from_chars gives, in one pass. Nothing
 // for any other form, and for text that holds no number.
-std::optional<double> ShortDecimal(std::string_view text) {
-  constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  long long digits = 0;
+std::optional<double> ReadShortDecimal(std::string_view text) {
+  std::uint64_t digits = 0;
   std::size_t count = 0;
   std::size_t fractionDigits = 0;
   std::size_t i = 0;
-  for (; i < text.size() && IsDigit(text[i]) && count <= 15; ++i, ++count) {
-    digits = digits * 10 + (text[i] - '0');
+  for (; i < text.size() && IsDigit(text[i]) && count <= MaxShortDecimalDigits; ++i, ++count) {
+    digits = digits * 10 + static_cast<unsigned>(text[i] - '0');
   }
   if (i < text.size() && text[i] == '.') {
-    for (++i; i < text.size() && IsDigit(text[i]) && count <= 15; ++i, ++count, ++fractionDigits) {
-      digits = digits * 10 + (text[i] - '0');
+    for (++i; i < text.size() && IsDigit(text[i]) && count <= MaxShortDecimalDigits;
+         ++i, ++count, ++fractionDigits) {
+      digits = digits * 10 + static_cast<unsigned>(text[i] - '0');
     }
   }
   const bool more = i < text.size() && (IsDigit(text[i]) || text[i] == 'e' || text[i] == 'E');
-  if (count == 0 || count > 15 || more) return std::nullopt;
-  return static_cast<double>(digits) / kPowersOfTen[fractionDigits];
+  if (count == 0 || count > MaxShortDecimalDigits || more) return std::nullopt;
+  return ShortDecimalValue(digits, fractionDigits);
 }
 
 // Whether a number that from_chars found out of range is too large (rather than too small):
@@ -137,10 +139,11 @@ std::string Hundredths(double magnitude) {
 
 }  // namespace
 
-std::size_t CountDigits(std::string_view text, std::size_t from) {
-  std::size_t count = 0;
-  while (from + count < text.size() && IsDigit(text[from + count])) ++count;
-  return count;
+double ShortDecimalValue(std::uint64_t digits, std::size_t fractionDigits) {
+  constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  static_assert(std::size(kPowersOfTen) == MaxShortDecimalDigits + 1);
+  return static_cast<double>(digits) / kPowersOfTen[fractionDigits];
 }
 
 std::int32_t ReadWholeNumber(std::string_view text) {
@@ -159,7 +162,8 @@ double ReadDecimalNumber(std::string_view text) {
   text = SkipLeadingWhiteSpace(text);
   const bool negative = TakeSign(text);
   // Most numbers are short and plain ("56.40"): read in one pass, exactly as from_chars would.
-  if (const std::optional<double> exact = ShortDecimal(text)) return negative ? -*exact : *exact;
+  if (const std::optional<double> exact = ReadShortDecimal(text))
+    return negative ? -*exact : *exact;
   const std::string_view number = text.substr(0, DecimalNumberLength(text));
   if (number.empty()) return 0.0;
   double magnitude = 0.0;
@@ -171,20 +175,32 @@ double ReadDecimalNumber(std::string_view text) {
   return negative ? -magnitude : magnitude;
 }
 
+char* WriteMinutesField(char* at, double value) {
+  const std::optional<long long> plain = PlainHundredths(std::fabs(value));
+  if (!plain) return nullptr;
+  char text[MinutesFieldRoom];
+  char* end = text;
+  if (std::signbit(value)) *end++ = '-';
+  end = std::to_chars(end, text + sizeof text, *plain / 100).ptr;
+  const long long hundredths = *plain % 100;
+  *end++ = '.';
+  *end++ = static_cast<char>('0' + hundredths / 10);
+  *end++ = static_cast<char>('0' + hundredths % 10);
+  const auto written = static_cast<std::size_t>(end - text);
+  if (written < kMinutesFieldWidth) at = std::fill_n(at, kMinutesFieldWidth - written, ' ');
+  return std::copy(text, end, at);
+}
+
 void AppendMinutesField(std::string& out, double value) {
-  constexpr std::size_t kWidth = 5;
+  char field[MinutesFieldRoom];
+  if (const char* end = WriteMinutesField(field, value)) {
+    out.append(field, static_cast<std::size_t>(end - field));
+    return;
+  }
   const std::size_t start = out.size();
   if (std::signbit(value)) out.push_back('-');
   if (std::isinf(value) || std::isnan(value)) {
     out.append(std::isinf(value) ? "inf" : "nan");
-  } else if (const std::optional<long long> plain = PlainHundredths(std::fabs(value))) {
-    char text[32];
-    char* end = std::to_chars(text, text + sizeof text, *plain / 100).ptr;
-    const long long hundredths = *plain % 100;
-    *end++ = '.';
-    *end++ = static_cast<char>('0' + hundredths / 10);
-    *end++ = static_cast<char>('0' + hundredths % 10);
-    out.append(text, end);
   } else {
     std::string digits = Hundredths(std::fabs(value));
     const std::size_t firstSignificant = std::min(digits.find_first_not_of('0'), digits.size());
@@ -196,7 +212,7 @@ void AppendMinutesField(std::string& out, double value) {
     out.append(digits, units, 2);
   }
   const std::size_t written = out.size() - start;
-  if (written < kWidth) out.insert(start, kWidth - written, ' ');
+  if (written < kMinutesFieldWidth) out.insert(start, kMinutesFieldWidth - written, ' ');
 }
 
 }  // namespace tarnwick

@@ -12,7 +12,11 @@ namespace tarnwick {
 constexpr bool IsDigit(char byte) { return byte >= '0' && byte <= '9'; }
 
 // The length of the run of decimal digits at `from` in `text`.
-std::size_t CountDigits(std::string_view text, std::size_t from);
+constexpr std::size_t CountDigits(std::string_view text, std::size_t from) {
+  std::size_t count = 0;
+  while (from + count < text.size() && IsDigit(text[from + count])) ++count;
+  return count;
+}
 
 // The whole number at the start of `text`, read like atoi: white space skipped, an optional
 // sign, digits up to the first other byte; no digits read as 0. Saturates at the 32-bit limits.
@@ -23,8 +27,22 @@ std::int32_t ReadWholeNumber(std::string_view text);
 // digit; no number reads as 0. Too large a magnitude gives an infinity.
 double ReadDecimalNumber(std::string_view text);
 
+// Numbers of up to this many digits, with a point anywhere among or after them, are read exactly
+// by one division: the digits as a whole number and the power of ten are both exact doubles.
+inline constexpr std::size_t MaxShortDecimalDigits = 15;
+// `digits` / 10^`fractionDigits`, correctly rounded, for a number of at most
+// MaxShortDecimalDigits digits.
+double ShortDecimalValue(std::uint64_t digits, std::size_t fractionDigits);
+
 // Appends `value` as "%5.2f" writes it, rounded half up at the second decimal of its 17-digit
 // decimal form, so that 3.125 gives " 3.13" on every platform. Infinities are "inf" and "-inf".
 void AppendMinutesField(std::string& out, double value);
+
+// The most bytes a field of WriteMinutesField takes.
+inline constexpr std::size_t MinutesFieldRoom = 24;
+// Writes the field of AppendMinutesField into `at` and gives its end, where the value is clear
+// of a halfway point between hundredths and below 10^13 (nearly always); nothing is written and
+// the result is null for any other value.
+char* WriteMinutesField(char* at, double value);
 
 }  // namespace tarnwick

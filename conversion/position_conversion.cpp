@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -51,6 +52,18 @@ double DecimalMinutes(std::string_view coordinate) {
 }
 
 void AppendCoordinate(std::string& out, std::string_view degrees, double minutes) {
+  // Nearly always written at once: short degrees and a plain minutes field.
+  constexpr std::size_t kShortDegrees = 16;
+  std::array<char, kShortDegrees + MinutesFieldRoom + 5> text;
+  if (degrees.size() <= kShortDegrees) {
+    char* at = std::copy(degrees.begin(), degrees.end(), text.data());
+    at = std::copy_n("* ", 2, at);
+    if (char* end = WriteMinutesField(at, minutes)) {
+      end = std::copy_n("', ", 3, end);
+      out.append(text.data(), end);
+      return;
+    }
+  }
   out.append(degrees);
   out.append("* ");
   AppendMinutesField(out, minutes);
@@ -104,34 +117,47 @@ constexpr bool IsAsciiLetter(char byte) {
 // degrees text in `degrees`; nothing for any other shape. For this shape the steps of the
 // general reading below give exactly the same.
 std::optional<double> CanonicalMinutes(std::string_view text, std::size_t& degrees) {
-  if (text.empty() || !IsAsciiLetter(text[0])) return std::nullopt;
-  degrees = 1 + CountDigits(text, 1);
-  if (degrees < 2 || degrees > 4) return std::nullopt;
-  std::size_t at = degrees;
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  const char* at = begin;
+  if (at == end || !IsAsciiLetter(*at)) return std::nullopt;
+  const char* const degreeDigits = ++at;
+  while (at != end && IsDigit(*at)) ++at;
+  if (at == degreeDigits || at - degreeDigits > 3) return std::nullopt;
+  degrees = static_cast<std::size_t>(at - begin);
   // The one-byte sign right after the digits, or a sign's first byte and then B0.
-  if (at < text.size() && text[at] == kDegreeSignLastByte) {
+  if (at != end && *at == kDegreeSignLastByte) {
     at += 1;
-  } else if (at + 1 < text.size() && text[at + 1] == kDegreeSignLastByte) {
+  } else if (end - at >= 2 && at[1] == kDegreeSignLastByte) {
     at += 2;
   } else {
     return std::nullopt;
   }
-  const std::size_t minutesAt = at + 1;
-  const std::size_t minutesDigits = CountDigits(text, minutesAt);
-  const std::size_t secondsAt = minutesAt + minutesDigits + 2;
-  if (at >= text.size() || text[at] != ' ' || minutesDigits < 1 || minutesDigits > 2 ||
-      secondsAt >= text.size() || text.substr(secondsAt - 2, 2) != "' ") {
-    return std::nullopt;
+  if (at == end || *at != ' ') return std::nullopt;
+  const char* const minuteDigits = ++at;
+  int minutes = 0;
+  for (; at != end && IsDigit(*at) && at - minuteDigits < 3; ++at)
+    minutes = minutes * 10 + *at - '0';
+  if (at == minuteDigits || at - minuteDigits > 2) return std::nullopt;
+  if (end - at < 2 || at[0] != '\'' || at[1] != ' ') return std::nullopt;
+  // The seconds' digits as one whole number, with the count of those after the point.
+  const char* const seconds = at += 2;
+  std::uint64_t digits = 0;
+  for (; at != end && IsDigit(*at); ++at) digits = digits * 10 + static_cast<unsigned>(*at - '0');
+  if (at == seconds) return std::nullopt;
+  const char* const point = at;
+  if (at != end && *at == '.') {
+    for (++at; at != end && IsDigit(*at); ++at)
+      digits = digits * 10 + static_cast<unsigned>(*at - '0');
   }
-  std::size_t secondsEnd = secondsAt + CountDigits(text, secondsAt);
-  if (secondsEnd == secondsAt) return std::nullopt;
-  if (secondsEnd < text.size() && text[secondsEnd] == '.') {
-    secondsEnd += 1 + CountDigits(text, secondsEnd + 1);
-  }
-  if (secondsEnd + 1 != text.size() || text[secondsEnd] != '"') return std::nullopt;
-  const double minutes = ReadDecimalNumber(text.substr(minutesAt, minutesDigits));
-  const double seconds = ReadDecimalNumber(text.substr(secondsAt, secondsEnd - secondsAt));
-  return minutes + seconds * SecondsFactor;
+  if (end - at != 1 || *at != '"') return std::nullopt;
+  const auto fractionDigits = static_cast<std::size_t>(at == point ? 0 : at - point - 1);
+  const auto digitCount = static_cast<std::size_t>(point - seconds) + fractionDigits;
+  const double secondsValue =
+      digitCount <= MaxShortDecimalDigits
+          ? ShortDecimalValue(digits, fractionDigits)
+          : ReadDecimalNumber(std::string_view(seconds, static_cast<std::size_t>(at - seconds)));
+  return minutes + secondsValue * SecondsFactor;
 }
 
 // One coordinate as degrees text, "* ", minutes field and "', ", appended to `out`.
@@ -158,7 +184,7 @@ void AppendConvertedCoordinate(std::string& out, std::string_view text) {
 
 }  // namespace
 
-std::string ConvertPosition(std::string_view position) {
+void AppendConvertedPosition(std::string& out, std::string_view position) {
   constexpr auto npos = std::string_view::npos;
   const std::string_view input = TrimWhiteSpace(position);
   const std::size_t firstComma = input.find(',');
@@ -169,11 +195,15 @@ std::string ConvertPosition(std::string_view position) {
       secondComma == npos ? std::string_view{}
                           : input.substr(firstComma + 1, secondComma - firstComma - 1);
   const std::string_view altitude = secondComma == npos ? input : input.substr(secondComma + 1);
+  AppendConvertedCoordinate(out, TrimWhiteSpace(latitude));
+  AppendConvertedCoordinate(out, TrimWhiteSpace(longitude));
+  out.append(TrimWhiteSpace(altitude));
+}
+
+std::string ConvertPosition(std::string_view position) {
   std::string converted;
-  converted.reserve(48 + altitude.size());
-  AppendConvertedCoordinate(converted, TrimWhiteSpace(latitude));
-  AppendConvertedCoordinate(converted, TrimWhiteSpace(longitude));
-  converted.append(TrimWhiteSpace(altitude));
+  converted.reserve(48 + position.size());
+  AppendConvertedPosition(converted, position);
   return converted;
 }
 

@@ -13,5 +13,7 @@ inline constexpr double SecondsFactor = 0.016666666666666666;
 // seconds, then the altitude), into target position text, "n47* 26.94', w122* 18.71', +000429.00"
 // (degrees and decimal minutes). Pure text work: every input yields a text, and case is kept.
 std::string ConvertPosition(std::string_view position);
+// The same, appended to `out`, which a caller may reuse from position to position.
+void AppendConvertedPosition(std::string& out, std::string_view position);
 
 }  // namespace tarnwick

@@ -11,12 +11,18 @@ namespace tarnwick {
 
 namespace {
 
-std::string TypeLetter(std::string_view type) {
+std::string_view TypeLetter(std::string_view type) {
   if (type == "airport") return "A";
   if (type == "vor") return "V";
   if (type == "ndb") return "N";
   if (type == "user" || type == "intersection") return "I";
-  return std::string(type);
+  return type;
+}
+
+// Sets `text` to `value` in the code page's upper case, reusing the text's memory.
+void AssignUpper(const CaseRules& rules, std::string& text, std::string_view value) {
+  text.assign(value);
+  rules.UpperInPlace(text);
 }
 
 struct Waypoint {
@@ -63,14 +69,15 @@ std::optional<WaypointLoss> ReadWaypointBody(SourceScanner& scanner, Waypoint& w
   const CaseRules& rules = scanner.Rules();
   WaypointSearch search = FindWaypointElement(scanner, tags::WaypointType);
   if (search != WaypointSearch::Found) return Lost(search, WaypointLoss::NoType);
-  waypoint.typeLetter = TypeLetter(scanner.Line());
+  waypoint.typeLetter.assign(TypeLetter(scanner.Line()));
   search = FindWaypointElement(scanner, tags::WorldPosition);
   if (search != WaypointSearch::Found) return Lost(search, WaypointLoss::NoPosition);
-  waypoint.position = ConvertPosition(scanner.Line());
+  waypoint.position.clear();
+  AppendConvertedPosition(waypoint.position, scanner.Line());
   rules.UpperInPlace(waypoint.position);
   search = FindWaypointElement(scanner, tags::Region);
   if (search == WaypointSearch::Found) {
-    waypoint.region = rules.Upper(scanner.Line());
+    AssignUpper(rules, waypoint.region, scanner.Line());
   } else if (search != WaypointSearch::AtWaypointEnd) {
     return WaypointLoss::PlanEnds;
   }
@@ -122,7 +129,7 @@ std::int64_t WaypointSection(SourceScanner& scanner, TargetWriter& writer,
   std::int64_t number = 0;
   while (!writer.Failed() && FindIdentifier(scanner)) {
     const std::int64_t line = scanner.LineNumber();
-    waypoint.identifier = scanner.Rules().Upper(scanner.Line());
+    AssignUpper(scanner.Rules(), waypoint.identifier, scanner.Line());
     if (const std::optional<WaypointLoss> loss = ReadWaypointBody(scanner, waypoint)) {
       if (observer != nullptr) observer->WaypointLeftOut({line, waypoint.identifier, *loss});
       if (*loss == WaypointLoss::PlanEnds) break;

@@ -88,6 +88,15 @@ INSTANTIATE_TEST_SUITE_P(
                      "n1*  1.00', e1*  1.00', +0"}),
     [](const auto& test) { return test.param.name; });
 
+TEST(ConvertPositionTest, AppendingKeepsWhatTheTextHeld) {
+  const std::string_view position = "N48\xC2\xB0 0' 0.00\",E8\xC2\xB0 59' 0.00\",+000000.00";
+  std::string text = "earlier, ";
+  AppendConvertedPosition(text, position);
+  AppendConvertedPosition(text, position);
+  EXPECT_EQ(text,
+            "earlier, N48*  0.00', E8* 59.00', +000000.00N48*  0.00', E8* 59.00', +000000.00");
+}
+
 // The common shape is read in one pass. A byte after the closing quote makes no difference to
 // the general reading but takes the one-pass reading out of play, so the two must agree on every
 // coordinate of that shape and every near miss of it.
@@ -102,8 +111,11 @@ TEST(ConvertPositionTest, OnePassReadingAgreesWithTheGeneralReading) {
   const std::string_view signs[] = {"\xC2\xB0", "\xE2\xB0", "\xB0", "*"};
   const auto coordinate = [&] {
     std::string text(1, pick("nsewNSEWx*"));
-    text += digits(4) + std::string(signs[random() % 4]) + " " + digits(3) + "' " + digits(3);
-    if (random() % 2 == 0) text += "." + digits(3);
+    // Now and then seconds of more digits than one exact division takes.
+    const std::size_t secondsDigits = random() % 8 == 0 ? 18 : 3;
+    text += digits(4) + std::string(signs[random() % 4]) + " " + digits(3) + "' " +
+            digits(secondsDigits);
+    if (random() % 2 == 0) text += "." + digits(secondsDigits);
     // A near miss, now and then: one byte anywhere but the closing quote.
     if (random() % 3 == 0) text[random() % text.size()] = pick(" '\".09*x\xB0\xC2");
     return text + '"';
