@@ -30,7 +30,7 @@ class PlanOnDisk {
     std::ofstream(Source(), std::ios::binary) << plan;
     bytes_ = static_cast<std::int64_t>(plan.size());
     ConvertFlightPlan(Source(), Target());
-    targetLines_ = FileLines(Target());
+    targetText_ = FileText(Target());
   }
   ~PlanOnDisk() { std::filesystem::remove_all(folder_); }
   PlanOnDisk(const PlanOnDisk&) = delete;
@@ -39,13 +39,13 @@ class PlanOnDisk {
   std::string Source() const { return (folder_ / "plan.pln").string(); }
   std::string Target() const { return (folder_ / "FS9_plan.pln").string(); }
   std::int64_t Bytes() const { return bytes_; }
-  // The target's lines, each with its CR LF.
-  const std::vector<std::string>& TargetLines() const { return targetLines_; }
+  // The FS9 plan the conversion writes.
+  const std::string& TargetText() const { return targetText_; }
 
  private:
   std::filesystem::path folder_;
   std::int64_t bytes_ = 0;
-  std::vector<std::string> targetLines_;
+  std::string targetText_;
 };
 
 constexpr int kSizes[] = {100, 10000, 100000};
@@ -71,11 +71,13 @@ void BM_ConvertFlightPlan(benchmark::State& state) {
 void BM_Floor(benchmark::State& state) {
   const PlanOnDisk plan(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    if (WriteFloor(plan.Source(), plan.TargetLines(), plan.Target())) {
+    if (WriteFloor(plan.Source(), plan.TargetText(), plan.Target())) {
       state.SkipWithError("the floor could not be written");
       break;
     }
   }
+  if (FileText(plan.Target()) != plan.TargetText())
+    state.SkipWithError("the floor wrote other bytes");
   state.SetBytesProcessed(state.iterations() * plan.Bytes());
 }
 

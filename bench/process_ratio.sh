@@ -21,8 +21,12 @@ elapsed() {  # elapsed COMMAND...: nanoseconds
   echo $((end - start))
 }
 : >"$work/floor" && : >"$work/convert"
-for _ in $(seq "$runs"); do
+for run in $(seq "$runs"); do
   elapsed "$build/tools/tarnwick-floor" "$work/plan.pln" "$work/expected.pln" "$work/FS9_plan.pln" >>"$work/floor"
+  if [ "$run" = 1 ] && ! cmp -s "$work/FS9_plan.pln" "$work/expected.pln"; then
+    echo "the floor wrote other bytes"
+    exit 1
+  fi
   elapsed "$build/cli/tarnwick-convert" -o "$work" "$work/plan.pln" >>"$work/convert"
 done
 cmp -s "$work/FS9_plan.pln" "$work/expected.pln" || { echo "the conversion changed its output"; exit 1; }

@@ -2,6 +2,7 @@
 // writing the lines of EXPECTED (the FS9 plan a conversion wrote) into TARGET, to time it
 // against tarnwick-convert as a process.
 #include <cstdio>
+#include <string>
 
 #include "write_floor.h"
 
@@ -10,6 +11,6 @@ int main(int argc, char* argv[]) {
     std::fputs("usage: tarnwick-floor SOURCE EXPECTED TARGET\n", stderr);
     return 2;
   }
-  const auto lines = tarnwick::FileLines(argv[2]);
-  return tarnwick::WriteFloor(argv[1], lines, argv[3]) ? 1 : 0;
+  const std::string expected = tarnwick::FileText(argv[2]);
+  return tarnwick::WriteFloor(argv[1], expected, argv[3]) ? 1 : 0;
 }

@@ -1,13 +1,14 @@
 #include "write_floor.h"
 
 #include <fstream>
+#include <sstream>
+#include <vector>
 
 #include "native_file.h"
 
 namespace tarnwick {
 
-std::error_code WriteFloor(const std::filesystem::path& source,
-                           const std::vector<std::string>& lines,
+std::error_code WriteFloor(const std::filesystem::path& source, std::string_view targetText,
                            const std::filesystem::path& target) {
   std::error_code error;
   std::vector<char> buffer(65536);
@@ -18,8 +19,11 @@ std::error_code WriteFloor(const std::filesystem::path& source,
   std::filesystem::path temporary = target;
   temporary += ".floor.tmp";
   NativeFile output = NativeFile::CreateNew(temporary, error);
-  for (const std::string& line : lines) {
-    if (!error) output.Write(line.data(), line.size(), error);
+  while (!error && !targetText.empty()) {
+    const std::size_t lineEnd = targetText.find('\n');
+    const std::size_t length = lineEnd == std::string_view::npos ? targetText.size() : lineEnd + 1;
+    output.Write(targetText.data(), length, error);
+    targetText.remove_prefix(length);
   }
   if (!error) output.Sync(error);
   if (!error) output.Close(error);
@@ -27,11 +31,11 @@ std::error_code WriteFloor(const std::filesystem::path& source,
   return error;
 }
 
-std::vector<std::string> FileLines(const std::filesystem::path& path) {
+std::string FileText(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(file, line);) lines.push_back(line + "\n");
-  return lines;
+  std::ostringstream text;
+  text << file.rdbuf();
+  return std::move(text).str();
 }
 
 }  // namespace tarnwick
