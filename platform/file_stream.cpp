@@ -51,22 +51,18 @@ FileSourceBuffer::pos_type FileSourceBuffer::seekpos(pos_type position,
 
 std::streamsize FileTargetBuffer::xsputn(const char_type* bytes, std::streamsize count) {
   if (error_) return 0;
-  pending_.insert(pending_.end(), bytes, bytes + count);
-  return count;
+  file_.Write(bytes, static_cast<std::size_t>(count), error_);
+  return error_ ? 0 : count;
 }
 
 FileTargetBuffer::int_type FileTargetBuffer::overflow(int_type byte) {
-  if (error_) return traits_type::eof();
-  if (!traits_type::eq_int_type(byte, traits_type::eof())) {
-    pending_.push_back(traits_type::to_char_type(byte));
+  if (traits_type::eq_int_type(byte, traits_type::eof())) {
+    return error_ ? traits_type::eof() : traits_type::not_eof(byte);
   }
-  return traits_type::not_eof(byte);
+  const char_type single = traits_type::to_char_type(byte);
+  return xsputn(&single, 1) == 1 ? byte : traits_type::eof();
 }
 
-int FileTargetBuffer::sync() {
-  if (!error_ && !pending_.empty()) file_.Write(pending_.data(), pending_.size(), error_);
-  pending_.clear();
-  return error_ ? -1 : 0;
-}
+int FileTargetBuffer::sync() { return error_ ? -1 : 0; }
 
 }  // namespace tarnwick

@@ -27,8 +27,8 @@ class FileSourceBuffer : public std::streambuf {
   std::error_code error_;
 };
 
-// A target file written line by line: what comes in is collected until a sync, which writes it
-// with one call, so every line the writer ends is one write. The first error stops all writing.
+// A target file written as it is handed over: each run of bytes with one call, straight from the
+// caller's memory, so every line the writer ends is one write. The first error stops all writing.
 class FileTargetBuffer : public std::streambuf {
  public:
   explicit FileTargetBuffer(NativeFile& file) : file_(file) {}
@@ -42,7 +42,6 @@ class FileTargetBuffer : public std::streambuf {
 
  private:
   NativeFile& file_;
-  std::vector<char> pending_;
   std::error_code error_;
 };
 
