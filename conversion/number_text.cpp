@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <iterator>
 #include <limits>
 #include <optional>
 #include <system_error>
@@ -49,26 +48,30 @@ std::size_t DecimalNumberLength(std::string_view text) {
   return length;
 }
 
-// The number at the start of `text` where it has at most MaxShortDecimalDigits digits, an
-// optional point and no exponent, such as "56.40": what from_chars gives, in one pass. Nothing
-// for any other form, and for text that holds no number.
+// The number at the start of `text` where it has at most 15 digits, an optional point and no
+// exponent, such as "56.40", read in one pass: the digits as a whole number and the power of ten
+// are both exact doubles, so one division gives the correctly rounded value that from_chars gives
+// too. Nothing for any other form, and for text that holds no number.
 std::optional<double> ReadShortDecimal(std::string_view text) {
+  constexpr std::size_t kMostDigits = 15;
+  constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   std::uint64_t digits = 0;
   std::size_t count = 0;
   std::size_t fractionDigits = 0;
   std::size_t i = 0;
-  for (; i < text.size() && IsDigit(text[i]) && count <= MaxShortDecimalDigits; ++i, ++count) {
+  for (; i < text.size() && IsDigit(text[i]) && count <= kMostDigits; ++i, ++count) {
     digits = digits * 10 + static_cast<unsigned>(text[i] - '0');
   }
   if (i < text.size() && text[i] == '.') {
-    for (++i; i < text.size() && IsDigit(text[i]) && count <= MaxShortDecimalDigits;
+    for (++i; i < text.size() && IsDigit(text[i]) && count <= kMostDigits;
          ++i, ++count, ++fractionDigits) {
       digits = digits * 10 + static_cast<unsigned>(text[i] - '0');
     }
   }
   const bool more = i < text.size() && (IsDigit(text[i]) || text[i] == 'e' || text[i] == 'E');
-  if (count == 0 || count > MaxShortDecimalDigits || more) return std::nullopt;
-  return ShortDecimalValue(digits, fractionDigits);
+  if (count == 0 || count > kMostDigits || more) return std::nullopt;
+  return static_cast<double>(digits) / kPowersOfTen[fractionDigits];
 }
 
 // Whether a number that from_chars found out of range is too large (rather than too small):
@@ -138,13 +141,6 @@ std::string Hundredths(double magnitude) {
 }
 
 }  // namespace
-
-double ShortDecimalValue(std::uint64_t digits, std::size_t fractionDigits) {
-  constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  static_assert(std::size(kPowersOfTen) == MaxShortDecimalDigits + 1);
-  return static_cast<double>(digits) / kPowersOfTen[fractionDigits];
-}
 
 std::int32_t ReadWholeNumber(std::string_view text) {
   text = SkipLeadingWhiteSpace(text);

@@ -27,13 +27,6 @@ std::int32_t ReadWholeNumber(std::string_view text);
 // digit; no number reads as 0. Too large a magnitude gives an infinity.
 double ReadDecimalNumber(std::string_view text);
 
-// Numbers of up to this many digits, with a point anywhere among or after them, are read exactly
-// by one division: the digits as a whole number and the power of ten are both exact doubles.
-inline constexpr std::size_t MaxShortDecimalDigits = 15;
-// `digits` / 10^`fractionDigits`, correctly rounded, for a number of at most
-// MaxShortDecimalDigits digits.
-double ShortDecimalValue(std::uint64_t digits, std::size_t fractionDigits);
-
 // Appends `value` as "%5.2f" writes it, rounded half up at the second decimal of its 17-digit
 // decimal form, so that 3.125 gives " 3.13" on every platform. Infinities are "inf" and "-inf".
 void AppendMinutesField(std::string& out, double value);

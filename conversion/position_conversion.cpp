@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -140,23 +139,16 @@ std::optional<double> CanonicalMinutes(std::string_view text, std::size_t& degre
     minutes = minutes * 10 + *at - '0';
   if (at == minuteDigits || at - minuteDigits > 2) return std::nullopt;
   if (end - at < 2 || at[0] != '\'' || at[1] != ' ') return std::nullopt;
-  // The seconds' digits as one whole number, with the count of those after the point.
   const char* const seconds = at += 2;
-  std::uint64_t digits = 0;
-  for (; at != end && IsDigit(*at); ++at) digits = digits * 10 + static_cast<unsigned>(*at - '0');
+  while (at != end && IsDigit(*at)) ++at;
   if (at == seconds) return std::nullopt;
-  const char* const point = at;
   if (at != end && *at == '.') {
-    for (++at; at != end && IsDigit(*at); ++at)
-      digits = digits * 10 + static_cast<unsigned>(*at - '0');
+    ++at;
+    while (at != end && IsDigit(*at)) ++at;
   }
   if (end - at != 1 || *at != '"') return std::nullopt;
-  const auto fractionDigits = static_cast<std::size_t>(at == point ? 0 : at - point - 1);
-  const auto digitCount = static_cast<std::size_t>(point - seconds) + fractionDigits;
   const double secondsValue =
-      digitCount <= MaxShortDecimalDigits
-          ? ShortDecimalValue(digits, fractionDigits)
-          : ReadDecimalNumber(std::string_view(seconds, static_cast<std::size_t>(at - seconds)));
+      ReadDecimalNumber(std::string_view(seconds, static_cast<std::size_t>(at - seconds)));
   return minutes + secondsValue * SecondsFactor;
 }
 
