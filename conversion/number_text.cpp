@@ -140,6 +140,28 @@ std::string Hundredths(double magnitude) {
   return kept;
 }
 
+// The most bytes a field of WriteMinutesField takes: a sign, 13 digits, the point and two more.
+constexpr std::size_t kMinutesFieldRoom = 24;
+
+// Writes the field of AppendMinutesField into `at` and gives its end, where the value is clear of
+// a halfway point between hundredths and below 10^13 (nearly always); nothing is written and the
+// result is null for any other value.
+char* WriteMinutesField(char* at, double value) {
+  const std::optional<long long> plain = PlainHundredths(std::fabs(value));
+  if (!plain) return nullptr;
+  char text[kMinutesFieldRoom];
+  char* end = text;
+  if (std::signbit(value)) *end++ = '-';
+  end = std::to_chars(end, text + sizeof text, *plain / 100).ptr;
+  const long long hundredths = *plain % 100;
+  *end++ = '.';
+  *end++ = static_cast<char>('0' + hundredths / 10);
+  *end++ = static_cast<char>('0' + hundredths % 10);
+  const auto written = static_cast<std::size_t>(end - text);
+  if (written < kMinutesFieldWidth) at = std::fill_n(at, kMinutesFieldWidth - written, ' ');
+  return std::copy(text, end, at);
+}
+
 }  // namespace
 
 std::int32_t ReadWholeNumber(std::string_view text) {
@@ -171,24 +193,8 @@ double ReadDecimalNumber(std::string_view text) {
   return negative ? -magnitude : magnitude;
 }
 
-char* WriteMinutesField(char* at, double value) {
-  const std::optional<long long> plain = PlainHundredths(std::fabs(value));
-  if (!plain) return nullptr;
-  char text[MinutesFieldRoom];
-  char* end = text;
-  if (std::signbit(value)) *end++ = '-';
-  end = std::to_chars(end, text + sizeof text, *plain / 100).ptr;
-  const long long hundredths = *plain % 100;
-  *end++ = '.';
-  *end++ = static_cast<char>('0' + hundredths / 10);
-  *end++ = static_cast<char>('0' + hundredths % 10);
-  const auto written = static_cast<std::size_t>(end - text);
-  if (written < kMinutesFieldWidth) at = std::fill_n(at, kMinutesFieldWidth - written, ' ');
-  return std::copy(text, end, at);
-}
-
 void AppendMinutesField(std::string& out, double value) {
-  char field[MinutesFieldRoom];
+  char field[kMinutesFieldRoom];
   if (const char* end = WriteMinutesField(field, value)) {
     out.append(field, static_cast<std::size_t>(end - field));
     return;

@@ -31,11 +31,4 @@ double ReadDecimalNumber(std::string_view text);
 // decimal form, so that 3.125 gives " 3.13" on every platform. Infinities are "inf" and "-inf".
 void AppendMinutesField(std::string& out, double value);
 
-// The most bytes a field of WriteMinutesField takes.
-inline constexpr std::size_t MinutesFieldRoom = 24;
-// Writes the field of AppendMinutesField into `at` and gives its end, where the value is clear
-// of a halfway point between hundredths and below 10^13 (nearly always); nothing is written and
-// the result is null for any other value.
-char* WriteMinutesField(char* at, double value);
-
 }  // namespace tarnwick

@@ -51,18 +51,6 @@ double DecimalMinutes(std::string_view coordinate) {
 }
 
 void AppendCoordinate(std::string& out, std::string_view degrees, double minutes) {
-  // Nearly always written at once: short degrees and a plain minutes field.
-  constexpr std::size_t kShortDegrees = 16;
-  std::array<char, kShortDegrees + MinutesFieldRoom + 5> text;
-  if (degrees.size() <= kShortDegrees) {
-    char* at = std::copy(degrees.begin(), degrees.end(), text.data());
-    at = std::copy_n("* ", 2, at);
-    if (char* end = WriteMinutesField(at, minutes)) {
-      end = std::copy_n("', ", 3, end);
-      out.append(text.data(), end);
-      return;
-    }
-  }
   out.append(degrees);
   out.append("* ");
   AppendMinutesField(out, minutes);

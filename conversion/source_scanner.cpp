@@ -45,7 +45,7 @@ inline std::string_view SourceScanner::TakeLine() {
     const std::size_t length =
         lineFeed > 0 && start[lineFeed - 1] == '\r' ? lineFeed - 1 : lineFeed;
     if (length < maxLineBytes_) {
-      if (next_ + length > lowered_) LowerBufferUpTo(next_ + length);
+      LowerBufferUpTo(next_ + length);
       // A zero byte ends the line's content, not the line. Looked for once per stretch of the
       // buffer that has none, not once per line.
       if (zeroAt_ < next_) zeroAt_ = FindZero(next_);
