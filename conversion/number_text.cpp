@@ -48,30 +48,26 @@ std::size_t DecimalNumberLength(std::string_view text) {
   return length;
 }
 
-// The number at the start of `text` where it has at most 15 digits, an optional point and no
-// exponent, such as "56.40", read in one pass: the digits as a whole number and the power of ten
-// are both exact doubles, so one division gives the correctly rounded value that from_chars gives
-// too. Nothing for any other form, and for text that holds no number.
+// The number at the start of `text` where it has at most ExactDecimalDigits digits, an optional
+// point and no exponent, such as "56.40", read in one pass, exactly as from_chars reads it.
+// Nothing for any other form, and for text that holds no number.
 std::optional<double> ReadShortDecimal(std::string_view text) {
-  constexpr std::size_t kMostDigits = 15;
-  constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   std::uint64_t digits = 0;
   std::size_t count = 0;
   std::size_t fractionDigits = 0;
   std::size_t i = 0;
-  for (; i < text.size() && IsDigit(text[i]) && count <= kMostDigits; ++i, ++count) {
+  for (; i < text.size() && IsDigit(text[i]) && count <= ExactDecimalDigits; ++i, ++count) {
     digits = digits * 10 + static_cast<unsigned>(text[i] - '0');
   }
   if (i < text.size() && text[i] == '.') {
-    for (++i; i < text.size() && IsDigit(text[i]) && count <= kMostDigits;
+    for (++i; i < text.size() && IsDigit(text[i]) && count <= ExactDecimalDigits;
          ++i, ++count, ++fractionDigits) {
       digits = digits * 10 + static_cast<unsigned>(text[i] - '0');
     }
   }
   const bool more = i < text.size() && (IsDigit(text[i]) || text[i] == 'e' || text[i] == 'E');
-  if (count == 0 || count > kMostDigits || more) return std::nullopt;
-  return static_cast<double>(digits) / kPowersOfTen[fractionDigits];
+  if (count == 0 || count > ExactDecimalDigits || more) return std::nullopt;
+  return ExactDecimal(digits, fractionDigits);
 }
 
 // Whether a number that from_chars found out of range is too large (rather than too small):
@@ -140,16 +136,12 @@ std::string Hundredths(double magnitude) {
   return kept;
 }
 
-// The most bytes a field of WriteMinutesField takes: a sign, 13 digits, the point and two more.
-constexpr std::size_t kMinutesFieldRoom = 24;
+}  // namespace
 
-// Writes the field of AppendMinutesField into `at` and gives its end, where the value is clear of
-// a halfway point between hundredths and below 10^13 (nearly always); nothing is written and the
-// result is null for any other value.
 char* WriteMinutesField(char* at, double value) {
   const std::optional<long long> plain = PlainHundredths(std::fabs(value));
   if (!plain) return nullptr;
-  char text[kMinutesFieldRoom];
+  char text[MinutesFieldRoom];
   char* end = text;
   if (std::signbit(value)) *end++ = '-';
   end = std::to_chars(end, text + sizeof text, *plain / 100).ptr;
@@ -161,8 +153,6 @@ char* WriteMinutesField(char* at, double value) {
   if (written < kMinutesFieldWidth) at = std::fill_n(at, kMinutesFieldWidth - written, ' ');
   return std::copy(text, end, at);
 }
-
-}  // namespace
 
 std::int32_t ReadWholeNumber(std::string_view text) {
   text = SkipLeadingWhiteSpace(text);
@@ -194,7 +184,7 @@ double ReadDecimalNumber(std::string_view text) {
 }
 
 void AppendMinutesField(std::string& out, double value) {
-  char field[kMinutesFieldRoom];
+  char field[MinutesFieldRoom];
   if (const char* end = WriteMinutesField(field, value)) {
     out.append(field, static_cast<std::size_t>(end - field));
     return;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -50,7 +51,23 @@ double DecimalMinutes(std::string_view coordinate) {
   return minutes + secondsAsMinutes;
 }
 
+// Degrees text, "* ", minutes field and "', ": nearly always written in a local buffer and
+// appended at once.
 void AppendCoordinate(std::string& out, std::string_view degrees, double minutes) {
+  constexpr std::size_t kShortDegrees = 8;
+  if (degrees.size() <= kShortDegrees) {
+    char text[kShortDegrees + 2 + MinutesFieldRoom + 3];
+    char* at = std::copy(degrees.begin(), degrees.end(), text);
+    *at++ = '*';
+    *at++ = ' ';
+    if (char* end = WriteMinutesField(at, minutes)) {
+      *end++ = '\'';
+      *end++ = ',';
+      *end++ = ' ';
+      out.append(text, static_cast<std::size_t>(end - text));
+      return;
+    }
+  }
   out.append(degrees);
   out.append("* ");
   AppendMinutesField(out, minutes);
@@ -99,11 +116,18 @@ constexpr bool IsAsciiLetter(char byte) {
   return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
 }
 
-// The shape nearly every plan writes, `n47° 26' 56.40"` (the sign as UTF-8 or one byte, whole
-// seconds or with decimals), read in one pass: the decimal minutes, with the length of the
-// degrees text in `degrees`; nothing for any other shape. For this shape the steps of the
-// general reading below give exactly the same.
-std::optional<double> CanonicalMinutes(std::string_view text, std::size_t& degrees) {
+// A coordinate of the shape that nearly every plan writes, as ReadCanonicalCoordinate reads it.
+struct CanonicalCoordinate {
+  std::size_t degrees;  // the length of the degrees text: the letter and the degree digits
+  std::size_t length;   // the length of the whole coordinate, its closing quote included
+  double minutes;
+};
+
+// The common shape, `n47° 26' 56.40"` (the sign as UTF-8 or one byte, whole seconds or with
+// decimals), at the start of `text`, read in one pass; nothing where the text starts otherwise.
+// It never holds a comma, so it stands whole before the comma that ends it. For this shape the
+// steps of the general reading below give exactly the same.
+std::optional<CanonicalCoordinate> ReadCanonicalCoordinate(std::string_view text) {
   const char* const begin = text.data();
   const char* const end = begin + text.size();
   const char* at = begin;
@@ -111,11 +135,11 @@ std::optional<double> CanonicalMinutes(std::string_view text, std::size_t& degre
   const char* const degreeDigits = ++at;
   while (at != end && IsDigit(*at)) ++at;
   if (at == degreeDigits || at - degreeDigits > 3) return std::nullopt;
-  degrees = static_cast<std::size_t>(at - begin);
+  const auto degrees = static_cast<std::size_t>(at - begin);
   // The one-byte sign right after the digits, or a sign's first byte and then B0.
   if (at != end && *at == kDegreeSignLastByte) {
     at += 1;
-  } else if (end - at >= 2 && at[1] == kDegreeSignLastByte) {
+  } else if (end - at >= 2 && at[1] == kDegreeSignLastByte && at[0] != ',') {
     at += 2;
   } else {
     return std::nullopt;
@@ -127,24 +151,33 @@ std::optional<double> CanonicalMinutes(std::string_view text, std::size_t& degre
     minutes = minutes * 10 + *at - '0';
   if (at == minuteDigits || at - minuteDigits > 2) return std::nullopt;
   if (end - at < 2 || at[0] != '\'' || at[1] != ' ') return std::nullopt;
+  // The seconds' digits as one whole number, and how many of them follow the point.
   const char* const seconds = at += 2;
-  while (at != end && IsDigit(*at)) ++at;
+  std::uint64_t secondsDigits = 0;
+  for (; at != end && IsDigit(*at); ++at) secondsDigits = secondsDigits * 10 + (*at - '0');
   if (at == seconds) return std::nullopt;
+  const char* fraction = at;
   if (at != end && *at == '.') {
-    ++at;
-    while (at != end && IsDigit(*at)) ++at;
+    fraction = ++at;
+    for (; at != end && IsDigit(*at); ++at) secondsDigits = secondsDigits * 10 + (*at - '0');
   }
-  if (end - at != 1 || *at != '"') return std::nullopt;
-  const double secondsValue =
-      ReadDecimalNumber(std::string_view(seconds, static_cast<std::size_t>(at - seconds)));
-  return minutes + secondsValue * SecondsFactor;
+  if (at == end || *at != '"') return std::nullopt;
+  const std::string_view secondsText(seconds, static_cast<std::size_t>(at - seconds));
+  const auto fractionDigits = static_cast<std::size_t>(at - fraction);
+  const std::size_t digitCount = secondsText.size() - (fraction == seconds ? 0 : 1);
+  // Too many digits for one exact division: the general decimal reading.
+  const double secondsValue = digitCount <= ExactDecimalDigits
+                                  ? ExactDecimal(secondsDigits, fractionDigits)
+                                  : ReadDecimalNumber(secondsText);
+  return CanonicalCoordinate{degrees, static_cast<std::size_t>(at + 1 - begin),
+                             minutes + secondsValue * SecondsFactor};
 }
 
 // One coordinate as degrees text, "* ", minutes field and "', ", appended to `out`.
 void AppendConvertedCoordinate(std::string& out, std::string_view text) {
-  std::size_t canonicalDegrees = 0;
-  if (const std::optional<double> minutes = CanonicalMinutes(text, canonicalDegrees)) {
-    AppendCoordinate(out, text.substr(0, canonicalDegrees), *minutes);
+  if (const auto canonical = ReadCanonicalCoordinate(text);
+      canonical && canonical->length == text.size()) {
+    AppendCoordinate(out, text.substr(0, canonical->degrees), canonical->minutes);
     return;
   }
   if (const std::size_t degrees = DecimalDegreesLength(text); degrees > 0) {
@@ -162,11 +195,34 @@ void AppendConvertedCoordinate(std::string& out, std::string_view text) {
   AppendCoordinate(out, degrees, DecimalMinutes(trimmed));
 }
 
+// A canonical coordinate at the start of `text` that a comma follows; nothing otherwise.
+std::optional<CanonicalCoordinate> CanonicalBeforeComma(std::string_view text) {
+  const auto coordinate = ReadCanonicalCoordinate(text);
+  if (!coordinate || coordinate->length >= text.size() || text[coordinate->length] != ',')
+    return std::nullopt;
+  return coordinate;
+}
+
+// Both coordinates of the common shape, read where they stand without splitting the position
+// first; false, with nothing appended, for any other position.
+bool AppendCanonicalPosition(std::string& out, std::string_view input) {
+  const auto latitude = CanonicalBeforeComma(input);
+  if (!latitude) return false;
+  const std::string_view rest = input.substr(latitude->length + 1);
+  const auto longitude = CanonicalBeforeComma(rest);
+  if (!longitude) return false;
+  AppendCoordinate(out, input.substr(0, latitude->degrees), latitude->minutes);
+  AppendCoordinate(out, rest.substr(0, longitude->degrees), longitude->minutes);
+  out.append(TrimWhiteSpace(rest.substr(longitude->length + 1)));
+  return true;
+}
+
 }  // namespace
 
 void AppendConvertedPosition(std::string& out, std::string_view position) {
   constexpr auto npos = std::string_view::npos;
   const std::string_view input = TrimWhiteSpace(position);
+  if (AppendCanonicalPosition(out, input)) return;
   const std::size_t firstComma = input.find(',');
   const std::size_t secondComma = firstComma == npos ? npos : input.find(',', firstComma + 1);
   const std::string_view latitude =

@@ -50,6 +50,13 @@ INSTANTIATE_TEST_SUITE_P(
                      "51' 37\",e1\xB0"
                      "43' 16\",+000529.00",
                      "n46* 51.62', e1* 43.27', +000529.00"},
+        // A comma is never a sign's first byte: it ends the coordinate.
+        PositionCase{"CommaBeforeSignByteInLatitude",
+                     "n47,\xB0 26' 56.40\",w122\xB0 18' 42.60\",+0",
+                     "n47*  0.00', * 26.94', w122\xB0 18' 42.60\",+0"},
+        PositionCase{"CommaBeforeSignByteInLongitude",
+                     "n47\xC2\xB0 26' 56.40\",w122,\xB0 18' 42.60\",+0",
+                     "n47* 26.94', w122*  0.00', \xB0 18' 42.60\",+0"},
         PositionCase{"OneByteSignAfterALetterIsNoSign", "n\xB0 5' 0\",w\xB0 5' 0\",+0",
                      "*  5.00', *  5.00', +0"},
         PositionCase{"DecimalMinutes", "s22\xC2\xB0 47.50',w45\xC2\xB0 12.29',+1761.00",
