@@ -1,22 +1,29 @@
 #include "target_writer.h"
 
+#include <algorithm>
 #include <charconv>
+#include <limits>
 
 namespace tarnwick {
 
 void TargetWriter::WriteNumber(std::int64_t number) {
-  char digits[24];
-  const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-  WriteText(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+  constexpr std::size_t kMostBytes = std::numeric_limits<std::int64_t>::digits10 + 2;
+  if (kMostBytes > line_.size() - used_) Grow(kMostBytes);
+  char* const at = line_.data() + used_;
+  used_ += static_cast<std::size_t>(std::to_chars(at, at + kMostBytes, number).ptr - at);
+}
+
+void TargetWriter::Grow(std::size_t more) {
+  line_.resize(std::max(2 * line_.size(), used_ + more));
 }
 
 void TargetWriter::EndLine() {
-  line_.append("\r\n");
+  WriteText("\r\n");
   if (!failed_) {
-    const auto size = static_cast<std::streamsize>(line_.size());
+    const auto size = static_cast<std::streamsize>(used_);
     failed_ = target_.sputn(line_.data(), size) != size || target_.pubsync() != 0;
   }
-  line_.clear();
+  used_ = 0;
 }
 
 }  // namespace tarnwick

@@ -12,9 +12,14 @@ namespace tarnwick {
 // finished line on disk.
 class TargetWriter {
  public:
-  explicit TargetWriter(std::streambuf& target) : target_(target) {}
+  explicit TargetWriter(std::streambuf& target) : target_(target), line_(kFirstRoom, '\0') {}
 
-  void WriteText(std::string_view text) { line_.append(text); }
+  // Defined here so that a literal's few bytes are copied in place, without a call.
+  void WriteText(std::string_view text) {
+    if (text.size() > line_.size() - used_) Grow(text.size());
+    std::char_traits<char>::copy(line_.data() + used_, text.data(), text.size());
+    used_ += text.size();
+  }
   void WriteNumber(std::int64_t number);
   void EndLine();
 
@@ -22,8 +27,15 @@ class TargetWriter {
   bool Failed() const { return failed_; }
 
  private:
+  static constexpr std::size_t kFirstRoom = 256;
+
+  // Makes room for `more` bytes after the used ones.
+  void Grow(std::size_t more);
+
   std::streambuf& target_;
-  std::string line_;  // the current line until it ends
+  // The current line until it ends: its first used_ bytes.
+  std::string line_;
+  std::size_t used_ = 0;
   bool failed_ = false;
 };
 

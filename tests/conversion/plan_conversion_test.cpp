@@ -167,6 +167,9 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"PositionMissing", SourcePlan().Without("DeparturePosition"), TargetWith(9, "departure_position=")},
         HeaderCase{"AltitudeKeepsLowerCase", SourcePlan().Replace("CruisingAlt", Element("CruisingAlt", "FL290")), TargetWith(6, "cruising_altitude=fl290")},
         HeaderCase{"EntitiesCopied", SourcePlan().Replace("<Title>", Element("Title", "A &amp; b")), TargetWith(2, "title=A &AMP; B")},
+        // Far longer than the writer's first room for a line, which then grows, twice over.
+        HeaderCase{"LongTitleKeptWhole", SourcePlan().Replace("<Title>", Element("Title", std::string(3000, 'x') + "yz")),
+                   TargetWith(2, ("title=" + std::string(3000, 'X') + "YZ").c_str())},
         HeaderCase{"SpacesInsideTagsKept", SourcePlan().Replace("<Title>", "<Title> x </Title>"), TargetWith(2, "title= X ")},
         HeaderCase{"TextAfterEndTagLengthensValue", SourcePlan().Replace("<DepartureID>", Element("DepartureID", "EDDF") + "x"),
                    TargetWith(7, "departure_id=EDDF<, N50*  1.99', E8* 34.25', +000364.00")},
