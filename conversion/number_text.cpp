@@ -141,17 +141,26 @@ std::string Hundredths(double magnitude) {
 char* WriteMinutesField(char* at, double value) {
   const std::optional<long long> plain = PlainHundredths(std::fabs(value));
   if (!plain) return nullptr;
-  char text[MinutesFieldRoom];
-  char* end = text;
-  if (std::signbit(value)) *end++ = '-';
-  end = std::to_chars(end, text + sizeof text, *plain / 100).ptr;
+  const long long units = *plain / 100;
   const long long hundredths = *plain % 100;
-  *end++ = '.';
-  *end++ = static_cast<char>('0' + hundredths / 10);
-  *end++ = static_cast<char>('0' + hundredths % 10);
-  const auto written = static_cast<std::size_t>(end - text);
-  if (written < kMinutesFieldWidth) at = std::fill_n(at, kMinutesFieldWidth - written, ' ');
-  return std::copy(text, end, at);
+  const auto digit = [](long long number) { return static_cast<char>('0' + number); };
+  // Minutes below 100 (nearly all) fill the field exactly, with a space in front of one digit.
+  if (units < 100 && !std::signbit(value)) {
+    *at++ = units < 10 ? ' ' : digit(units / 10);
+    *at++ = digit(units % 10);
+  } else {
+    char text[MinutesFieldRoom];
+    char* end = text;
+    if (std::signbit(value)) *end++ = '-';
+    end = std::to_chars(end, text + sizeof text, units).ptr;
+    const auto written = static_cast<std::size_t>(end - text) + 3;
+    if (written < kMinutesFieldWidth) at = std::fill_n(at, kMinutesFieldWidth - written, ' ');
+    at = std::copy(text, end, at);
+  }
+  *at++ = '.';
+  *at++ = digit(hundredths / 10);
+  *at++ = digit(hundredths % 10);
+  return at;
 }
 
 std::int32_t ReadWholeNumber(std::string_view text) {

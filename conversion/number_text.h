@@ -25,8 +25,8 @@ inline constexpr std::size_t ExactDecimalDigits = 15;
 // The number whose decimal digits, read as a whole number, are `digits`, `fractionDigits` of them
 // after the point: as from_chars reads it, where there are at most ExactDecimalDigits digits.
 inline double ExactDecimal(std::uint64_t digits, std::size_t fractionDigits) {
-  constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   return static_cast<double>(digits) / kPowersOfTen[fractionDigits];
 }
 

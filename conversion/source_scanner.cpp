@@ -117,11 +117,10 @@ std::string_view SourceScanner::ReadNormalizedLine() {
   return line_;
 }
 
-// Lower-cases the buffer up to `end` (and a little ahead, in longer runs), every byte once
-// however often a rewind comes back to it.
-void SourceScanner::LowerBufferUpTo(std::size_t end) {
+// Lower-cases the buffer from where it was left up to `end` (and a little ahead, in longer runs),
+// every byte once however often a rewind comes back to it.
+void SourceScanner::LowerMoreOfBuffer(std::size_t end) {
   constexpr std::size_t kAhead = 4096;
-  if (!singleByte_ || end <= lowered_) return;
   const std::size_t upTo = std::min(end_, std::max(end, lowered_ + kAhead));
   rules_.LowerBytesInPlace(buffer_.data() + lowered_, upTo - lowered_);
   lowered_ = upTo;

@@ -92,7 +92,11 @@ class SourceScanner {
   std::string_view TakeLine();
   std::string_view TakeLongLine();
   void TakePiece();
-  void LowerBufferUpTo(std::size_t end);
+  // Lower-cases the buffer up to `end` where the code page allows it; nearly always done already.
+  void LowerBufferUpTo(std::size_t end) {
+    if (singleByte_ && end > lowered_) LowerMoreOfBuffer(end);
+  }
+  void LowerMoreOfBuffer(std::size_t end);
   std::size_t FindZero(std::size_t start) const;
 
   SourceDecoder source_;

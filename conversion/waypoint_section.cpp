@@ -38,14 +38,13 @@ bool FindIdentifier(SourceScanner& scanner) {
   scanner.ResyncSource();
   for (;;) {
     scanner.ReadNormalizedLine();
-    bool cut = false;
-    if (scanner.LineContains(tags::WaypointStart)) {
+    const std::ptrdiff_t tag = scanner.TagPosition(tags::WaypointStart, 0);
+    const bool cut = tag >= 0;
+    if (cut) {
       // From the second byte after the tag up to the byte before the next '>': the quoted text.
-      const std::ptrdiff_t tag = scanner.TagPosition(tags::WaypointStart, 0);
       const std::ptrdiff_t close = scanner.TagPosition(">", tag + 1);
       const auto skip = static_cast<std::ptrdiff_t>(tags::WaypointStart.size()) + 1;
       scanner.CutLine(tag + skip, close - tag - skip - 1);
-      cut = true;
     }
     if (scanner.LineIs(WaypointEnd)) {
       scanner.ResyncSource();

@@ -94,7 +94,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{1.005, " 1.00"},  // 1.004999999999999893
                       FormatCase{0.0049999, " 0.00"}, FormatCase{9.999, "10.00"},
                       FormatCase{59.998333333333335, "60.00"}, FormatCase{-1.5, "-1.50"},
-                      FormatCase{-0.001, "-0.00"}, FormatCase{123456.789, "123456.79"},
+                      FormatCase{-0.001, "-0.00"}, FormatCase{99.994, "99.99"},
+                      FormatCase{99.996, "100.00"}, FormatCase{123456.789, "123456.79"},
                       FormatCase{1e20, "100000000000000000000.00"}, FormatCase{1e-300, " 0.00"},
                       FormatCase{4.9406564584124654e-324, " 0.00"}, FormatCase{kInfinity, "  inf"},
                       FormatCase{-kInfinity, " -inf"}));
