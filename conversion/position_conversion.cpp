@@ -132,25 +132,24 @@ std::optional<CanonicalCoordinate> ReadCanonicalCoordinate(std::string_view text
   const char* const end = begin + text.size();
   const char* at = begin;
   if (at == end || !IsAsciiLetter(*at)) return std::nullopt;
+  // One to three degree digits, then the one-byte sign, or a sign's first byte and then B0.
   const char* const degreeDigits = ++at;
-  while (at != end && IsDigit(*at)) ++at;
+  while (at != end && IsDigit(*at) && at - degreeDigits < 4) ++at;
   if (at == degreeDigits || at - degreeDigits > 3) return std::nullopt;
   const auto degrees = static_cast<std::size_t>(at - begin);
-  // The one-byte sign right after the digits, or a sign's first byte and then B0.
-  if (at != end && *at == kDegreeSignLastByte) {
+  if (end - at >= 2 && at[0] == kDegreeSignLastByte) {
     at += 1;
-  } else if (end - at >= 2 && at[1] == kDegreeSignLastByte && at[0] != ',') {
+  } else if (end - at >= 3 && at[1] == kDegreeSignLastByte && at[0] != ',') {
     at += 2;
   } else {
     return std::nullopt;
   }
-  if (at == end || *at != ' ') return std::nullopt;
-  const char* const minuteDigits = ++at;
-  int minutes = 0;
-  for (; at != end && IsDigit(*at) && at - minuteDigits < 3; ++at)
-    minutes = minutes * 10 + *at - '0';
-  if (at == minuteDigits || at - minuteDigits > 2) return std::nullopt;
-  if (end - at < 2 || at[0] != '\'' || at[1] != ' ') return std::nullopt;
+  // A space, then one or two minute digits, an apostrophe and a space.
+  if (end - at < 5 || at[0] != ' ' || !IsDigit(at[1])) return std::nullopt;
+  int minutes = at[1] - '0';
+  at += 2;
+  if (IsDigit(*at)) minutes = minutes * 10 + (*at++ - '0');
+  if (end - at < 3 || at[0] != '\'' || at[1] != ' ') return std::nullopt;
   // The seconds' digits as one whole number, and how many of them follow the point.
   const char* const seconds = at += 2;
   std::uint64_t secondsDigits = 0;
