@@ -153,12 +153,14 @@ std::optional<CanonicalCoordinate> ReadCanonicalCoordinate(std::string_view text
   // The seconds' digits as one whole number, and how many of them follow the point.
   const char* const seconds = at += 2;
   std::uint64_t secondsDigits = 0;
-  for (; at != end && IsDigit(*at); ++at) secondsDigits = secondsDigits * 10 + (*at - '0');
+  for (; at != end && IsDigit(*at); ++at)
+    secondsDigits = secondsDigits * 10 + static_cast<unsigned>(*at - '0');
   if (at == seconds) return std::nullopt;
   const char* fraction = at;
   if (at != end && *at == '.') {
     fraction = ++at;
-    for (; at != end && IsDigit(*at); ++at) secondsDigits = secondsDigits * 10 + (*at - '0');
+    for (; at != end && IsDigit(*at); ++at)
+      secondsDigits = secondsDigits * 10 + static_cast<unsigned>(*at - '0');
   }
   if (at == end || *at != '"') return std::nullopt;
   const std::string_view secondsText(seconds, static_cast<std::size_t>(at - seconds));
