@@ -106,7 +106,7 @@ TEST(ConvertPositionTest, AppendingKeepsWhatTheTextHeld) {
 
 // The common shape is read in one pass. A byte after the closing quote makes no difference to
 // the general reading but takes the one-pass reading out of play, so the two must agree on every
-// coordinate of that shape and every near miss of it.
+// coordinate of that shape and every near miss of it, wherever the commas and spaces stand.
 TEST(ConvertPositionTest, OnePassReadingAgreesWithTheGeneralReading) {
   std::mt19937 random(20261209);
   const auto pick = [&](std::string_view from) { return from[random() % from.size()]; };
@@ -127,12 +127,19 @@ TEST(ConvertPositionTest, OnePassReadingAgreesWithTheGeneralReading) {
     if (random() % 3 == 0) text[random() % text.size()] = pick(" '\".09*x\xB0\xC2");
     return text + '"';
   };
+  // Both coordinates are read where they stand only when a comma follows each right away; white
+  // space around the commas and the altitude must not change what they give.
+  const std::string_view separators[] = {",", " ,", ", ", "\t,\t"};
+  const std::string_view altitudes[] = {"+0", " +000429.00 ", ""};
   for (int i = 0; i < 200000; ++i) {
     const std::string latitude = coordinate();
     const std::string longitude = coordinate();
-    ASSERT_EQ(ConvertPosition(latitude + "," + longitude + ",+0"),
-              ConvertPosition(latitude + "x," + longitude + "x,+0"))
-        << latitude << "," << longitude;
+    const std::string first(separators[random() % 4]);
+    const std::string second =
+        std::string(separators[random() % 4]) + std::string(altitudes[random() % 3]);
+    ASSERT_EQ(ConvertPosition(latitude + first + longitude + second),
+              ConvertPosition(latitude + "x" + first + longitude + "x" + second))
+        << latitude << first << longitude << second;
   }
 }
 
