@@ -51,22 +51,33 @@ double DecimalMinutes(std::string_view coordinate) {
   return minutes + secondsAsMinutes;
 }
 
-// Degrees text, "* ", minutes field and "', ": nearly always written in a local buffer and
-// appended at once.
+// Degrees of this length at most are written in place with their minutes.
+constexpr std::size_t kShortDegrees = 8;
+// The most bytes WriteCoordinate writes.
+constexpr std::size_t kCoordinateRoom = kShortDegrees + 2 + MinutesFieldRoom + 3;
+
+// Writes degrees text, "* ", minutes field and "', " at `at` and gives their end, where the
+// degrees are short and the field quick to write (nearly always); else null, and what it wrote
+// does not count.
+char* WriteCoordinate(char* at, std::string_view degrees, double minutes) {
+  if (degrees.size() > kShortDegrees) return nullptr;
+  at = std::copy(degrees.begin(), degrees.end(), at);
+  *at++ = '*';
+  *at++ = ' ';
+  at = WriteMinutesField(at, minutes);
+  if (at == nullptr) return nullptr;
+  *at++ = '\'';
+  *at++ = ',';
+  *at++ = ' ';
+  return at;
+}
+
+// Degrees text, "* ", minutes field and "', ", appended to `out`.
 void AppendCoordinate(std::string& out, std::string_view degrees, double minutes) {
-  constexpr std::size_t kShortDegrees = 8;
-  if (degrees.size() <= kShortDegrees) {
-    char text[kShortDegrees + 2 + MinutesFieldRoom + 3];
-    char* at = std::copy(degrees.begin(), degrees.end(), text);
-    *at++ = '*';
-    *at++ = ' ';
-    if (char* end = WriteMinutesField(at, minutes)) {
-      *end++ = '\'';
-      *end++ = ',';
-      *end++ = ' ';
-      out.append(text, static_cast<std::size_t>(end - text));
-      return;
-    }
+  char text[kCoordinateRoom];
+  if (const char* end = WriteCoordinate(text, degrees, minutes)) {
+    out.append(text, static_cast<std::size_t>(end - text));
+    return;
   }
   out.append(degrees);
   out.append("* ");
@@ -212,8 +223,18 @@ bool AppendCanonicalPosition(std::string& out, std::string_view input) {
   const std::string_view rest = input.substr(latitude->length + 1);
   const auto longitude = CanonicalBeforeComma(rest);
   if (!longitude) return false;
-  AppendCoordinate(out, input.substr(0, latitude->degrees), latitude->minutes);
-  AppendCoordinate(out, rest.substr(0, longitude->degrees), longitude->minutes);
+  const std::string_view latitudeDegrees = input.substr(0, latitude->degrees);
+  const std::string_view longitudeDegrees = rest.substr(0, longitude->degrees);
+  // Both coordinates in one piece where both are written in place.
+  char text[2 * kCoordinateRoom];
+  char* end = WriteCoordinate(text, latitudeDegrees, latitude->minutes);
+  if (end != nullptr) end = WriteCoordinate(end, longitudeDegrees, longitude->minutes);
+  if (end != nullptr) {
+    out.append(text, static_cast<std::size_t>(end - text));
+  } else {
+    AppendCoordinate(out, latitudeDegrees, latitude->minutes);
+    AppendCoordinate(out, longitudeDegrees, longitude->minutes);
+  }
   out.append(TrimWhiteSpace(rest.substr(longitude->length + 1)));
   return true;
 }
