@@ -223,18 +223,8 @@ bool AppendCanonicalPosition(std::string& out, std::string_view input) {
   const std::string_view rest = input.substr(latitude->length + 1);
   const auto longitude = CanonicalBeforeComma(rest);
   if (!longitude) return false;
-  const std::string_view latitudeDegrees = input.substr(0, latitude->degrees);
-  const std::string_view longitudeDegrees = rest.substr(0, longitude->degrees);
-  // Both coordinates in one piece where both are written in place.
-  char text[2 * kCoordinateRoom];
-  char* end = WriteCoordinate(text, latitudeDegrees, latitude->minutes);
-  if (end != nullptr) end = WriteCoordinate(end, longitudeDegrees, longitude->minutes);
-  if (end != nullptr) {
-    out.append(text, static_cast<std::size_t>(end - text));
-  } else {
-    AppendCoordinate(out, latitudeDegrees, latitude->minutes);
-    AppendCoordinate(out, longitudeDegrees, longitude->minutes);
-  }
+  AppendCoordinate(out, input.substr(0, latitude->degrees), latitude->minutes);
+  AppendCoordinate(out, rest.substr(0, longitude->degrees), longitude->minutes);
   out.append(TrimWhiteSpace(rest.substr(longitude->length + 1)));
   return true;
 }

@@ -8,8 +8,7 @@ namespace tarnwick {
 
 void TargetWriter::WriteNumber(std::int64_t number) {
   constexpr std::size_t kMostBytes = std::numeric_limits<std::int64_t>::digits10 + 2;
-  if (kMostBytes > line_.size() - used_) Grow(kMostBytes);
-  char* const at = line_.data() + used_;
+  char* const at = Room(kMostBytes);
   used_ += static_cast<std::size_t>(std::to_chars(at, at + kMostBytes, number).ptr - at);
 }
 

@@ -16,8 +16,7 @@ class TargetWriter {
 
   // Defined here so that a literal's few bytes are copied in place, without a call.
   void WriteText(std::string_view text) {
-    if (text.size() > line_.size() - used_) Grow(text.size());
-    std::char_traits<char>::copy(line_.data() + used_, text.data(), text.size());
+    std::char_traits<char>::copy(Room(text.size()), text.data(), text.size());
     used_ += text.size();
   }
   void WriteNumber(std::int64_t number);
@@ -29,7 +28,11 @@ class TargetWriter {
  private:
   static constexpr std::size_t kFirstRoom = 256;
 
-  // Makes room for `more` bytes after the used ones.
+  // Where the line goes on, with room for `more` bytes there.
+  char* Room(std::size_t more) {
+    if (more > line_.size() - used_) Grow(more);
+    return line_.data() + used_;
+  }
   void Grow(std::size_t more);
 
   std::streambuf& target_;
