@@ -16,6 +16,12 @@ namespace {
 
 constexpr std::size_t kMinutesFieldWidth = 5;
 
+// "00" to "99": two digits are written with one look-up instead of two divisions.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 std::string_view SkipLeadingWhiteSpace(std::string_view text) {
   while (!text.empty() && IsWhiteSpace(text.front())) text.remove_prefix(1);
   return text;
@@ -106,10 +112,11 @@ void Increment(std::string& digits) {
 std::optional<long long> PlainHundredths(double magnitude) {
   const double hundredths = magnitude * 100;
   if (!(hundredths < 1e15)) return std::nullopt;
-  const double whole = std::floor(hundredths);
-  const double fraction = hundredths - whole;
+  // Below 10^15 the conversion is exact; for a magnitude it cuts towards zero, as floor does.
+  const auto whole = static_cast<long long>(hundredths);
+  const double fraction = hundredths - static_cast<double>(whole);
   if (std::fabs(fraction - 0.5) <= hundredths * 1e-15) return std::nullopt;
-  return static_cast<long long>(whole) + (fraction > 0.5 ? 1 : 0);
+  return whole + (fraction > 0.5 ? 1 : 0);
 }
 
 // |value| in hundredths as decimal digits, rounded half up on its 17 significant digits.
@@ -142,12 +149,12 @@ char* WriteMinutesField(char* at, double value) {
   const std::optional<long long> plain = PlainHundredths(std::fabs(value));
   if (!plain) return nullptr;
   const long long units = *plain / 100;
-  const long long hundredths = *plain % 100;
-  const auto digit = [](long long number) { return static_cast<char>('0' + number); };
+  const auto hundredths = static_cast<std::size_t>(*plain % 100);
   // Minutes below 100 (nearly all) fill the field exactly, with a space in front of one digit.
   if (units < 100 && !std::signbit(value)) {
-    *at++ = units < 10 ? ' ' : digit(units / 10);
-    *at++ = digit(units % 10);
+    const char* pair = kDigitPairs + 2 * units;
+    *at++ = units < 10 ? ' ' : pair[0];
+    *at++ = pair[1];
   } else {
     char text[MinutesFieldRoom];
     char* end = text;
@@ -158,8 +165,8 @@ char* WriteMinutesField(char* at, double value) {
     at = std::copy(text, end, at);
   }
   *at++ = '.';
-  *at++ = digit(hundredths / 10);
-  *at++ = digit(hundredths % 10);
+  *at++ = kDigitPairs[2 * hundredths];
+  *at++ = kDigitPairs[2 * hundredths + 1];
   return at;
 }
 

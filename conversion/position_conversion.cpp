@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -53,15 +54,14 @@ double DecimalMinutes(std::string_view coordinate) {
 
 // Degrees of this length at most are written in place with their minutes.
 constexpr std::size_t kShortDegrees = 8;
+// The most bytes of a canonical coordinate's degrees text: the letter and three digits.
+constexpr std::size_t kCanonicalDegreesRoom = 4;
 // The most bytes WriteCoordinate writes.
 constexpr std::size_t kCoordinateRoom = kShortDegrees + 2 + MinutesFieldRoom + 3;
 
-// Writes degrees text, "* ", minutes field and "', " at `at` and gives their end, where the
-// degrees are short and the field quick to write (nearly always); else null, and what it wrote
-// does not count.
-char* WriteCoordinate(char* at, std::string_view degrees, double minutes) {
-  if (degrees.size() > kShortDegrees) return nullptr;
-  at = std::copy(degrees.begin(), degrees.end(), at);
+// Writes "* ", the minutes field and "', " at `at` and gives their end, where the field is quick
+// to write (nearly always); else null, and what it wrote does not count.
+char* WriteMinutesPart(char* at, double minutes) {
   *at++ = '*';
   *at++ = ' ';
   at = WriteMinutesField(at, minutes);
@@ -70,6 +70,14 @@ char* WriteCoordinate(char* at, std::string_view degrees, double minutes) {
   *at++ = ',';
   *at++ = ' ';
   return at;
+}
+
+// Writes degrees text, "* ", minutes field and "', " at `at` and gives their end, where the
+// degrees are short and the field quick to write (nearly always); else null, and what it wrote
+// does not count.
+char* WriteCoordinate(char* at, std::string_view degrees, double minutes) {
+  if (degrees.size() > kShortDegrees) return nullptr;
+  return WriteMinutesPart(std::copy(degrees.begin(), degrees.end(), at), minutes);
 }
 
 // Degrees text, "* ", minutes field and "', ", appended to `out`.
@@ -139,18 +147,23 @@ struct CanonicalCoordinate {
 // It never holds a comma, so it stands whole before the comma that ends it. For this shape the
 // steps of the general reading below give exactly the same.
 std::optional<CanonicalCoordinate> ReadCanonicalCoordinate(std::string_view text) {
+  // The shortest text of the shape, `n0° 0' 0"` with a one-byte sign: every fixed-place byte
+  // read below before the seconds lies within it.
+  constexpr std::size_t kShortest = 9;
+  static_assert(kShortest >= kCanonicalDegreesRoom);
+  if (text.size() < kShortest) return std::nullopt;
   const char* const begin = text.data();
   const char* const end = begin + text.size();
-  const char* at = begin;
-  if (at == end || !IsAsciiLetter(*at)) return std::nullopt;
-  // One to three degree digits, then the one-byte sign, or a sign's first byte and then B0.
-  const char* const degreeDigits = ++at;
-  while (at != end && IsDigit(*at) && at - degreeDigits < 4) ++at;
-  if (at == degreeDigits || at - degreeDigits > 3) return std::nullopt;
-  const auto degrees = static_cast<std::size_t>(at - begin);
-  if (end - at >= 2 && at[0] == kDegreeSignLastByte) {
+  // A letter and one to three degree digits.
+  if (!IsAsciiLetter(begin[0]) || !IsDigit(begin[1])) return std::nullopt;
+  std::size_t degrees = 2;
+  while (degrees < 5 && IsDigit(begin[degrees])) ++degrees;
+  if (degrees == 5) return std::nullopt;
+  const char* at = begin + degrees;
+  // The one-byte sign, or a sign's first byte and then B0.
+  if (at[0] == kDegreeSignLastByte && end - at >= 2) {
     at += 1;
-  } else if (end - at >= 3 && at[1] == kDegreeSignLastByte && at[0] != ',') {
+  } else if (at[1] == kDegreeSignLastByte && at[0] != ',' && end - at >= 3) {
     at += 2;
   } else {
     return std::nullopt;
@@ -174,13 +187,13 @@ std::optional<CanonicalCoordinate> ReadCanonicalCoordinate(std::string_view text
       secondsDigits = secondsDigits * 10 + static_cast<unsigned>(*at - '0');
   }
   if (at == end || *at != '"') return std::nullopt;
-  const std::string_view secondsText(seconds, static_cast<std::size_t>(at - seconds));
   const auto fractionDigits = static_cast<std::size_t>(at - fraction);
-  const std::size_t digitCount = secondsText.size() - (fraction == seconds ? 0 : 1);
+  const auto digitCount = static_cast<std::size_t>(at - seconds) - (fraction == seconds ? 0 : 1);
   // Too many digits for one exact division: the general decimal reading.
-  const double secondsValue = digitCount <= ExactDecimalDigits
-                                  ? ExactDecimal(secondsDigits, fractionDigits)
-                                  : ReadDecimalNumber(secondsText);
+  const double secondsValue =
+      digitCount <= ExactDecimalDigits
+          ? ExactDecimal(secondsDigits, fractionDigits)
+          : ReadDecimalNumber({seconds, static_cast<std::size_t>(at - seconds)});
   return CanonicalCoordinate{degrees, static_cast<std::size_t>(at + 1 - begin),
                              minutes + secondsValue * SecondsFactor};
 }
@@ -216,15 +229,23 @@ std::optional<CanonicalCoordinate> CanonicalBeforeComma(std::string_view text) {
 }
 
 // Both coordinates of the common shape, read where they stand without splitting the position
-// first; false, with nothing appended, for any other position.
+// first; false, with nothing appended, for any other position or a field of the general writing.
 bool AppendCanonicalPosition(std::string& out, std::string_view input) {
   const auto latitude = CanonicalBeforeComma(input);
   if (!latitude) return false;
   const std::string_view rest = input.substr(latitude->length + 1);
   const auto longitude = CanonicalBeforeComma(rest);
   if (!longitude) return false;
-  AppendCoordinate(out, input.substr(0, latitude->degrees), latitude->minutes);
-  AppendCoordinate(out, rest.substr(0, longitude->degrees), longitude->minutes);
+  // Both written into one piece, each one's degrees (four bytes at most, of a coordinate of nine
+  // at least) copied as four bytes at once.
+  char text[2 * kCoordinateRoom];
+  std::memcpy(text, input.data(), kCanonicalDegreesRoom);
+  char* at = WriteMinutesPart(text + latitude->degrees, latitude->minutes);
+  if (at == nullptr) return false;
+  std::memcpy(at, rest.data(), kCanonicalDegreesRoom);
+  at = WriteMinutesPart(at + longitude->degrees, longitude->minutes);
+  if (at == nullptr) return false;
+  out.append(text, static_cast<std::size_t>(at - text));
   out.append(TrimWhiteSpace(rest.substr(longitude->length + 1)));
   return true;
 }
