@@ -88,10 +88,7 @@ SingleByteCaseRules MakeWindows1252() {
 
 std::ptrdiff_t CaseRules::Find(std::string_view line, std::string_view text,
                                std::ptrdiff_t start) const {
-  if (start < 0) start = 0;
-  if (start > static_cast<std::ptrdiff_t>(line.size())) return -1;
-  const auto found = line.find(text, static_cast<std::size_t>(start));
-  return found == std::string_view::npos ? -1 : static_cast<std::ptrdiff_t>(found);
+  return FindBytes(line, text, start);
 }
 
 bool CaseRules::LowerBytesInPlace(char*, std::size_t) const { return false; }

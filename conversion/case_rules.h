@@ -2,10 +2,36 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 namespace tarnwick {
+
+// Position of the first occurrence of `text` in `line` at or after `start`, byte by byte, or -1
+// when there is none or `start` lies beyond the line. Inline: the scanner calls it for every line.
+inline std::ptrdiff_t FindBytes(std::string_view line, std::string_view text,
+                                std::ptrdiff_t start) {
+  if (start < 0) start = 0;
+  const auto size = static_cast<std::ptrdiff_t>(line.size());
+  const auto length = static_cast<std::ptrdiff_t>(text.size());
+  if (start > size) return -1;
+  if (length == 0) return start;
+  if (length > size - start) return -1;
+  // Candidates are found by the first byte; the second rules out nearly all wrong ones before a
+  // full comparison (a tag's '<' stands before every other tag of a line too).
+  const char* const begin = line.data();
+  const char* const last = begin + (size - length);  // the last place a match may begin
+  for (const char* at = begin + start; at <= last; ++at) {
+    at =
+        static_cast<const char*>(std::memchr(at, text[0], static_cast<std::size_t>(last - at + 1)));
+    if (at == nullptr) return -1;
+    if (length == 1 || (at[1] == text[1] && std::memcmp(at + 2, text.data() + 2,
+                                                        static_cast<std::size_t>(length - 2)) == 0))
+      return at - begin;
+  }
+  return -1;
+}
 
 // Letter case of the code page that the plan's bytes are read in. The bytes are never decoded;
 // only the code page's own upper- and lower-case partners are swapped.

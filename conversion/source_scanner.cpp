@@ -32,32 +32,6 @@ int SourceScanner::PeekByte() {
   return static_cast<unsigned char>(buffer_[next_]);
 }
 
-// Defined ahead of its one caller, which it is meant to be part of.
-inline std::string_view SourceScanner::TakeLine() {
-  lineNumber_ = nextLineNumber_;
-  if (next_ == end_) Refill();
-  // Nearly every line lies whole in the buffer: found with one search, and not copied.
-  const char* start = buffer_.data() + next_;
-  const std::size_t window = std::min(end_ - next_, maxLineBytes_ + 1);
-  if (const void* found = std::memchr(start, '\n', window); found != nullptr) {
-    const auto lineFeed = static_cast<std::size_t>(static_cast<const char*>(found) - start);
-    // A CR right before LF belongs to the line end; any other CR is content.
-    const std::size_t length =
-        lineFeed > 0 && start[lineFeed - 1] == '\r' ? lineFeed - 1 : lineFeed;
-    if (length < maxLineBytes_) {
-      LowerBufferUpTo(next_ + length);
-      // A zero byte ends the line's content, not the line. Looked for once per stretch of the
-      // buffer that has none, not once per line.
-      if (zeroAt_ < next_) zeroAt_ = FindZero(next_);
-      const std::size_t content = std::min(length, zeroAt_ - next_);
-      next_ += lineFeed + 1;
-      ++nextLineNumber_;
-      return {start, content};
-    }
-  }
-  return TakeLongLine();
-}
-
 // A line that runs past the buffer or the piece's budget: gathered into piece_.
 std::string_view SourceScanner::TakeLongLine() {
   piece_.clear();
@@ -100,21 +74,16 @@ void SourceScanner::TakePiece() {
   }
 }
 
-std::string_view SourceScanner::ReadNormalizedLine() {
-  if (Exhausted() || !source_.IsOpen()) {
-    line_ = {};
-    failed_ = true;
-    return line_;
-  }
-  // Case changes never make or unmake white space, so the trimming may come first.
-  line_ = TrimWhiteSpace(TakeLine());
-  // Where the code page lets bytes change case on their own, they were lowered in the buffer.
-  if (!singleByte_) {
-    owned_.assign(line_);
-    rules_.LowerInPlace(owned_);
-    line_ = owned_;
-  }
+std::string_view SourceScanner::FailedRead() {
+  line_ = {};
+  failed_ = true;
   return line_;
+}
+
+void SourceScanner::LowerOwnedLine() {
+  owned_.assign(line_);
+  rules_.LowerInPlace(owned_);
+  line_ = owned_;
 }
 
 // Lower-cases the buffer from where it was left up to `end` (and a little ahead, in longer runs),
@@ -132,11 +101,6 @@ std::size_t SourceScanner::FindZero(std::size_t start) const {
   return zero == nullptr
              ? end_
              : static_cast<std::size_t>(static_cast<const char*>(zero) - buffer_.data());
-}
-
-std::ptrdiff_t SourceScanner::TagPosition(std::string_view text, std::ptrdiff_t start) const {
-  // Where every byte is a character, the plain search is the code page's own: called directly.
-  return singleByte_ ? rules_.CaseRules::Find(line_, text, start) : rules_.Find(line_, text, start);
 }
 
 std::string SourceScanner::FindElement(std::string_view tag,

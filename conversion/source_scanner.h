@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <streambuf>
@@ -12,6 +13,7 @@
 
 #include "case_rules.h"
 #include "source_decoder.h"
+#include "white_space.h"
 
 namespace tarnwick {
 
@@ -36,7 +38,15 @@ class SourceScanner {
   // Reads the next line (or the next piece of a long one) and normalises it. A source with a
   // UTF-16 byte-order mark is read as UTF-8 (see SourceDecoder). A CR right before the LF is
   // dropped, and a zero byte ends the line's content. The line stays valid until the next read.
-  std::string_view ReadNormalizedLine();
+  // Inline: it runs for every line, and nearly every line takes its short way.
+  std::string_view ReadNormalizedLine() {
+    if (Exhausted() || !source_.IsOpen()) return FailedRead();
+    // Case changes never make or unmake white space, so the trimming may come first.
+    line_ = TrimWhiteSpace(TakeLine());
+    // Where the code page lets bytes change case on their own, they were lowered in the buffer.
+    if (!singleByte_) LowerOwnedLine();
+    return line_;
+  }
 
   std::string_view Line() const { return line_; }
   // The number of the physical source line that the last read took its bytes from, from 1.
@@ -52,9 +62,12 @@ class SourceScanner {
   // begins with the tag.
   bool LineContains(std::string_view text) const {
     if (!singleByte_) return TagPosition(text, 0) >= 0;
-    return line_.starts_with(text) || line_.find(text, 1) != std::string_view::npos;
+    return line_.starts_with(text) || TagPosition(text, 1) >= 0;
   }
-  std::ptrdiff_t TagPosition(std::string_view text, std::ptrdiff_t start) const;
+  std::ptrdiff_t TagPosition(std::string_view text, std::ptrdiff_t start) const {
+    // Where every byte is a character, the code page's own search is the plain one, inline.
+    return singleByte_ ? FindBytes(line_, text, start) : rules_.Find(line_, text, start);
+  }
   bool LineIs(std::string_view text) const { return line_ == text; }
 
   // Replaces the line by the run of `count` bytes from `first`, clamped to the line.
@@ -89,7 +102,32 @@ class SourceScanner {
  private:
   bool Refill();
   int PeekByte();
-  std::string_view TakeLine();
+  std::string_view TakeLine() {
+    lineNumber_ = nextLineNumber_;
+    if (next_ == end_) Refill();
+    // Nearly every line lies whole in the buffer: found with one search, and not copied.
+    const char* start = buffer_.data() + next_;
+    const std::size_t window = std::min(end_ - next_, maxLineBytes_ + 1);
+    if (const void* found = std::memchr(start, '\n', window); found != nullptr) {
+      const auto lineFeed = static_cast<std::size_t>(static_cast<const char*>(found) - start);
+      // A CR right before LF belongs to the line end; any other CR is content.
+      const std::size_t length =
+          lineFeed > 0 && start[lineFeed - 1] == '\r' ? lineFeed - 1 : lineFeed;
+      if (length < maxLineBytes_) {
+        LowerBufferUpTo(next_ + length);
+        // A zero byte ends the line's content, not the line. Looked for once per stretch of the
+        // buffer that has none, not once per line.
+        if (zeroAt_ < next_) zeroAt_ = FindZero(next_);
+        const std::size_t content = std::min(length, zeroAt_ - next_);
+        next_ += lineFeed + 1;
+        ++nextLineNumber_;
+        return {start, content};
+      }
+    }
+    return TakeLongLine();
+  }
+  std::string_view FailedRead();
+  void LowerOwnedLine();
   std::string_view TakeLongLine();
   void TakePiece();
   // Lower-cases the buffer up to `end` where the code page allows it; nearly always done already.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 
 namespace tarnwick {
@@ -75,6 +77,27 @@ TEST(CaseRulesTest, FindHonoursTheStartPosition) {
   EXPECT_EQ(rules.Find("abc", "", 3), 3);
   EXPECT_EQ(rules.Find("abc", "x", 4), -1);
   EXPECT_EQ(rules.Find("abc", "", 4), -1);
+}
+
+// The byte search checks a candidate's second byte before the rest: on every short text of a few
+// bytes, from every start, it must find what the standard search finds.
+TEST(CaseRulesTest, FindBytesAgreesWithTheStandardSearch) {
+  std::mt19937 random(20261209);
+  const auto text = [&](std::size_t most) {
+    std::string made(random() % (most + 1), ' ');
+    for (char& byte : made) byte = "<a/>"[random() % 4];
+    return made;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const std::string line = text(12);
+    const std::string wanted = text(4);
+    const auto start = static_cast<std::ptrdiff_t>(random() % 16) - 1;
+    const std::size_t from = static_cast<std::size_t>(std::max<std::ptrdiff_t>(start, 0));
+    const std::size_t found = from > line.size() ? std::string::npos : line.find(wanted, from);
+    const std::ptrdiff_t expected =
+        found == std::string::npos ? -1 : static_cast<std::ptrdiff_t>(found);
+    ASSERT_EQ(FindBytes(line, wanted, start), expected) << line << " " << wanted << " " << start;
+  }
 }
 
 }  // namespace
