@@ -14,9 +14,11 @@ namespace {
 constexpr std::size_t kBlock = 16;
 
 bool HasNonAscii(const char* block) {
-  std::uint64_t halves[2];
-  std::memcpy(halves, block, kBlock);
-  return ((halves[0] | halves[1]) & 0x8080808080808080) != 0;
+  std::uint64_t first = 0;
+  std::uint64_t second = 0;
+  std::memcpy(&first, block, 8);
+  std::memcpy(&second, block + 8, 8);
+  return ((first | second) & 0x8080808080808080) != 0;
 }
 
 // Flips the 0x20 bit of the block's bytes from `first` to `last`, the ASCII letters of one case.
