@@ -12,8 +12,7 @@ namespace tarnwick {
 namespace {
 
 void WriteLine(TargetWriter& writer, std::string_view key, std::string_view value) {
-  writer.WriteText(key);
-  writer.WriteText(value);
+  writer.WriteText(key, value);
   writer.EndLine();
 }
 

@@ -14,10 +14,13 @@ class TargetWriter {
  public:
   explicit TargetWriter(std::streambuf& target) : target_(target), line_(kFirstRoom, '\0') {}
 
-  // Defined here so that a literal's few bytes are copied in place, without a call.
-  void WriteText(std::string_view text) {
-    std::char_traits<char>::copy(Room(text.size()), text.data(), text.size());
-    used_ += text.size();
+  // One text, or several one after another with a single look for room. Defined here so that a
+  // literal's few bytes are copied in place, without a call.
+  template <typename... Texts>
+  void WriteText(const Texts&... texts) {
+    char* at = Room((std::string_view(texts).size() + ...));
+    ((at = Append(at, texts)), ...);
+    used_ = static_cast<std::size_t>(at - line_.data());
   }
   void WriteNumber(std::int64_t number);
   void EndLine();
@@ -34,6 +37,10 @@ class TargetWriter {
     return line_.data() + used_;
   }
   void Grow(std::size_t more);
+  static char* Append(char* at, std::string_view text) {
+    std::char_traits<char>::copy(at, text.data(), text.size());
+    return at + text.size();
+  }
 
   std::streambuf& target_;
   // The current line until it ends: its first used_ bytes.

@@ -88,17 +88,8 @@ std::optional<WaypointLoss> ReadWaypointBody(SourceScanner& scanner, Waypoint& w
 void WriteWaypointLine(TargetWriter& writer, std::int64_t number, const Waypoint& waypoint) {
   writer.WriteText("waypoint.");
   writer.WriteNumber(number);
-  writer.WriteText("=");
-  writer.WriteText(waypoint.region);
-  writer.WriteText(", ");
-  writer.WriteText(waypoint.identifier);
-  writer.WriteText(", , ");
-  writer.WriteText(waypoint.identifier);
-  writer.WriteText(", ");
-  writer.WriteText(waypoint.typeLetter);
-  writer.WriteText(", ");
-  writer.WriteText(waypoint.position);
-  writer.WriteText(",");
+  writer.WriteText("=", waypoint.region, ", ", waypoint.identifier, ", , ", waypoint.identifier,
+                   ", ", waypoint.typeLetter, ", ", waypoint.position, ",");
   writer.EndLine();
 }
 

@@ -50,9 +50,10 @@ TEST_P(TargetWriterTest, HandsEveryLineOverWholeInOneCallAndFlushesIt) {
     const std::string after(GetParam().length / 2, 'a');
     writer.WriteText(before);
     writer.WriteNumber(number);
-    writer.WriteText(after);
+    // Several pieces at once take room for all of them.
+    writer.WriteText(after, ",", after);
     writer.EndLine();
-    expected.push_back(before + std::to_string(number) + after + "\r\n");
+    expected.push_back(before + std::to_string(number) + after + "," + after + "\r\n");
   }
   EXPECT_EQ(target.pieces, expected);
   EXPECT_EQ(target.syncs, 3);
