@@ -160,10 +160,10 @@ std::optional<CanonicalCoordinate> ReadCanonicalCoordinate(std::string_view text
   while (degrees < 5 && IsDigit(begin[degrees])) ++degrees;
   if (degrees == 5) return std::nullopt;
   const char* at = begin + degrees;
-  // The one-byte sign, or a sign's first byte and then B0.
-  if (at[0] == kDegreeSignLastByte && end - at >= 2) {
+  // The one-byte sign, or a sign's first byte and then B0 (both within the shortest text).
+  if (at[0] == kDegreeSignLastByte) {
     at += 1;
-  } else if (at[1] == kDegreeSignLastByte && at[0] != ',' && end - at >= 3) {
+  } else if (at[1] == kDegreeSignLastByte && at[0] != ',') {
     at += 2;
   } else {
     return std::nullopt;
