@@ -56,7 +56,7 @@ double DecimalMinutes(std::string_view coordinate) {
 constexpr std::size_t kShortDegrees = 8;
 // The most bytes of a canonical coordinate's degrees text: the letter and three digits.
 constexpr std::size_t kCanonicalDegreesRoom = 4;
-// The most bytes WriteCoordinate writes.
+// The most bytes of a coordinate gathered with short degrees.
 constexpr std::size_t kCoordinateRoom = kShortDegrees + 2 + MinutesFieldRoom + 3;
 
 // Writes "* ", the minutes field and "', " at `at` and gives their end, where the field is quick
@@ -72,20 +72,16 @@ char* WriteMinutesPart(char* at, double minutes) {
   return at;
 }
 
-// Writes degrees text, "* ", minutes field and "', " at `at` and gives their end, where the
-// degrees are short and the field quick to write (nearly always); else null, and what it wrote
-// does not count.
-char* WriteCoordinate(char* at, std::string_view degrees, double minutes) {
-  if (degrees.size() > kShortDegrees) return nullptr;
-  return WriteMinutesPart(std::copy(degrees.begin(), degrees.end(), at), minutes);
-}
-
-// Degrees text, "* ", minutes field and "', ", appended to `out`.
+// Degrees text, "* ", minutes field and "', ", appended to `out`: gathered first and appended at
+// once where the degrees are short and the field quick to write (nearly always).
 void AppendCoordinate(std::string& out, std::string_view degrees, double minutes) {
   char text[kCoordinateRoom];
-  if (const char* end = WriteCoordinate(text, degrees, minutes)) {
-    out.append(text, static_cast<std::size_t>(end - text));
-    return;
+  if (degrees.size() <= kShortDegrees) {
+    if (const char* end =
+            WriteMinutesPart(std::copy(degrees.begin(), degrees.end(), text), minutes)) {
+      out.append(text, static_cast<std::size_t>(end - text));
+      return;
+    }
   }
   out.append(degrees);
   out.append("* ");

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "white_space.h"
-
 namespace tarnwick {
 
 SourceScanner::SourceScanner(std::unique_ptr<std::streambuf> source, const CaseRules& rules,
