@@ -52,12 +52,10 @@ double DecimalMinutes(std::string_view coordinate) {
   return minutes + secondsAsMinutes;
 }
 
-// Degrees of this length at most are written in place with their minutes.
-constexpr std::size_t kShortDegrees = 8;
 // The most bytes of a canonical coordinate's degrees text: the letter and three digits.
 constexpr std::size_t kCanonicalDegreesRoom = 4;
-// The most bytes of a coordinate gathered with short degrees.
-constexpr std::size_t kCoordinateRoom = kShortDegrees + 2 + MinutesFieldRoom + 3;
+// The most bytes of a canonical coordinate as written: degrees, "* ", minutes field and "', ".
+constexpr std::size_t kCoordinateRoom = kCanonicalDegreesRoom + 2 + MinutesFieldRoom + 3;
 
 // Writes "* ", the minutes field and "', " at `at` and gives their end, where the field is quick
 // to write (nearly always); else null, and what it wrote does not count.
@@ -72,17 +70,8 @@ char* WriteMinutesPart(char* at, double minutes) {
   return at;
 }
 
-// Degrees text, "* ", minutes field and "', ", appended to `out`: gathered first and appended at
-// once where the degrees are short and the field quick to write (nearly always).
+// Degrees text, "* ", minutes field and "', ", appended to `out`.
 void AppendCoordinate(std::string& out, std::string_view degrees, double minutes) {
-  char text[kCoordinateRoom];
-  if (degrees.size() <= kShortDegrees) {
-    if (const char* end =
-            WriteMinutesPart(std::copy(degrees.begin(), degrees.end(), text), minutes)) {
-      out.append(text, static_cast<std::size_t>(end - text));
-      return;
-    }
-  }
   out.append(degrees);
   out.append("* ");
   AppendMinutesField(out, minutes);
