@@ -1,5 +1,5 @@
-// Real plans written by simulators, planners and scripts: which ones are FSX plans, and that each
-// of those converts into a well-formed FS9 plan.
+// Real plans written by simulators, planners and scripts: each converts into a well-formed FS9
+// plan that says what its source says, read as XML.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "test_files.h"
@@ -279,30 +280,25 @@ bool IsPlanAsXml(const XmlElement& root) {
 // Reads a line field by field: each expected text must follow the one before.
 class LineFields {
  public:
-  explicit LineFields(const std::string& line) : line_(line), rest_(line_) {}
+  explicit LineFields(std::string line) : line_(std::move(line)) {}
 
   // False, with a failure naming the field, when the line does not go on with `expected`.
   bool Take(std::string_view expected, std::string_view field) {
-    if (!rest_.starts_with(expected)) {
-      ADD_FAILURE() << field << ": expected \"" << expected << "\" at \"" << rest_ << "\" in "
+    if (!std::string_view(line_).substr(at_).starts_with(expected)) {
+      ADD_FAILURE() << field << ": expected \"" << expected << "\" at \"" << Rest() << "\" in "
                     << line_;
       return false;
     }
-    rest_.remove_prefix(expected.size());
+    at_ += expected.size();
     return true;
   }
-  // A field left unchecked: whatever stands before the next ", ".
-  std::string Skip() {
-    const std::size_t end = std::min(rest_.find(", "), rest_.size());
-    std::string skipped(rest_.substr(0, end));
-    rest_.remove_prefix(end);
-    return skipped;
-  }
-  std::string Rest() const { return std::string(rest_); }
+  // Passes over a field left unchecked: whatever stands before the next ", ".
+  void Skip() { at_ = std::min(line_.find(", ", at_), line_.size()); }
+  std::string Rest() const { return line_.substr(at_); }
 
  private:
   std::string line_;
-  std::string_view rest_;
+  std::size_t at_ = 0;
 };
 
 std::string GoldenFile(const std::string& plan) {
