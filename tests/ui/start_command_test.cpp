@@ -189,9 +189,6 @@ INSTANTIATE_TEST_SUITE_P(
                       std::filesystem::create_directory(dir.File("FS9_Route.pln"));
                     },
                     DisplayState::NotConverted, "FS9_Route.pln"},
-        OutcomeCase{"NoWaypointLeftOut", "Route.pln",
-                    [](const TempDir& dir) { WriteFile(dir.File("Route.pln"), PlanLeavingOut(0)); },
-                    DisplayState::Converted, "FS9_Route.pln", 0},
         OutcomeCase{"OneWaypointLeftOut", "Route.pln",
                     [](const TempDir& dir) { WriteFile(dir.File("Route.pln"), PlanLeavingOut(1)); },
                     DisplayState::Converted, "FS9_Route.pln", 1},
