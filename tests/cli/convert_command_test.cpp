@@ -163,9 +163,12 @@ TEST(ConvertCommandTest, WarnsOfEveryWaypointLeftOut) {
   const auto cut = [&](std::string_view from, std::string_view to) {
     plan.erase(plan.find(from), plan.find(to, plan.find(from)) - plan.find(from));
   };
-  cut("<WorldPosition>N50", "</ATCWaypoint>");    // EDDF
+  cut("<WorldPosition>N50", "</ATCWaypoint>");    // EDDF, which the header places
   cut("<ATCWaypointType>VOR", "</ATCWaypoint>");  // SPR
-  plan.erase(plan.rfind("<ICAO>"));               // the file ends inside EDDM
+  // RDG by a name in its id, as later planners write it: named by its ident all the same.
+  plan.replace(plan.find("id=\"RDG\""), 8, "id=\"Roding\"");
+  cut("<WorldPosition>N48\xC2\xB0 58", "<ICAO>");
+  plan.erase(plan.rfind("<ICAO>"));  // the file ends inside EDDM
   WriteFile(dir.File("Route.pln"), plan);
   const auto line = [&](std::string_view identifier) {
     const std::size_t at = plan.find("<ATCWaypoint id=\"" + std::string(identifier));
@@ -176,10 +179,9 @@ TEST(ConvertCommandTest, WarnsOfEveryWaypointLeftOut) {
   EXPECT_EQ(run.out,
             dir.File("Route.pln") + " -> " + dir.File("FS9_Route.pln") + " (3 waypoints)\n");
   const std::string prefix = "tarnwick-convert: " + dir.File("Route.pln") + ":";
-  EXPECT_EQ(run.err, prefix + line("EDDF") + ": waypoint EDDF left out: it has no position\n" +
-                         prefix + line("SPR") + ": waypoint SPR left out: it has no type\n" +
-                         prefix + line("EDDM") +
-                         ": waypoint EDDM left out: the plan ends inside it\n");
+  EXPECT_EQ(run.err, prefix + line("SPR") + ": waypoint SPR left out: it has no type\n" + prefix +
+                         line("Roding") + ": waypoint RDG left out: it has no position\n" + prefix +
+                         line("EDDM") + ": waypoint EDDM left out: the plan ends inside it\n");
 }
 
 // A folder stands for its plans in name order: any letter case of the extension, but neither
