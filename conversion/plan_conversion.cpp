@@ -3,6 +3,7 @@
 #include <optional>
 #include <utility>
 
+#include "character_references.h"
 #include "header_airports.h"
 #include "plan_format.h"
 #include "position_conversion.h"
@@ -22,6 +23,19 @@ std::string FindFromStart(SourceScanner& scanner, std::string_view tag) {
   return scanner.FindElement(tag, DocumentEnd);
 }
 
+// A text value as written: its references decoded, then upper-cased with its other letters (the
+// line it was cut from was lower-cased).
+std::string UpperText(std::string value, const CaseRules& rules) {
+  DecodeCharacterReferences(value, rules);
+  rules.UpperInPlace(value);
+  return value;
+}
+
+std::string DecodedText(std::string value, const CaseRules& rules) {
+  DecodeCharacterReferences(value, rules);
+  return value;
+}
+
 std::string_view RouteTypeDigit(std::string_view routeType) {
   // FSX leaves the element out for a direct route; later planners write it.
   if (routeType.empty() || routeType == "direct") return "0";
@@ -36,7 +50,7 @@ std::string_view RouteTypeDigit(std::string_view routeType) {
 HeaderAirport WriteAirportLine(SourceScanner& scanner, TargetWriter& writer, std::string_view key,
                                std::string_view idTag, std::string_view positionTag) {
   const CaseRules& rules = scanner.Rules();
-  HeaderAirport airport{rules.Upper(FindFromStart(scanner, idTag)), std::nullopt};
+  HeaderAirport airport{UpperText(FindFromStart(scanner, idTag), rules), std::nullopt};
   const std::string coordinate = FindFromStart(scanner, positionTag);
   std::string position = rules.Upper(ConvertPosition(coordinate));
   writer.WriteText(key, airport.identifier, ", ", position);
@@ -50,14 +64,15 @@ HeaderAirports WriteHeaderSection(SourceScanner& scanner, TargetWriter& writer) 
   WriteLine(writer, SectionLine, "");
   WriteLine(writer, AppVersionLine, "");
   scanner.RewindSource();
-  WriteLine(writer, "title=", rules.Upper(scanner.FindElement(tags::Title, std::nullopt)));
+  WriteLine(writer, "title=", UpperText(scanner.FindElement(tags::Title, std::nullopt), rules));
   // Goes on behind the title, so the marker line (the document's own Descr) is not taken.
   scanner.ResyncSource();
   WriteLine(writer,
-            "description=", rules.Upper(scanner.FindElement(tags::Description, DocumentEnd)));
-  WriteLine(writer, "type=", rules.Upper(FindFromStart(scanner, tags::PlanType)));
+            "description=", UpperText(scanner.FindElement(tags::Description, DocumentEnd), rules));
+  WriteLine(writer, "type=", UpperText(FindFromStart(scanner, tags::PlanType), rules));
   WriteLine(writer, "routetype=", RouteTypeDigit(FindFromStart(scanner, tags::RouteType)));
-  WriteLine(writer, "cruising_altitude=", FindFromStart(scanner, tags::CruisingAltitude));
+  WriteLine(writer, "cruising_altitude=",
+            DecodedText(FindFromStart(scanner, tags::CruisingAltitude), rules));
   HeaderAirports airports;
   airports.departure = WriteAirportLine(scanner, writer, "departure_id=", tags::DepartureId,
                                         tags::DeparturePosition);
@@ -66,7 +81,7 @@ HeaderAirports WriteHeaderSection(SourceScanner& scanner, TargetWriter& writer) 
   for (const auto& [key, tag] : {std::pair{"departure_position=", tags::ParkingPosition},
                                  std::pair{"departure_name=", tags::DepartureName},
                                  std::pair{"destination_name=", tags::DestinationName}}) {
-    WriteLine(writer, key, rules.Upper(FindFromStart(scanner, tag)));
+    WriteLine(writer, key, UpperText(FindFromStart(scanner, tag), rules));
   }
   return airports;
 }
