@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "character_references.h"
 #include "plan_format.h"
 #include "position_conversion.h"
 
@@ -11,17 +12,20 @@ namespace tarnwick {
 
 namespace {
 
-std::string_view TypeLetter(std::string_view type) {
+// The letter of a type the target knows; nothing for another type, which is written as itself.
+std::optional<std::string_view> KnownTypeLetter(std::string_view type) {
   if (type == "airport") return "A";
   if (type == "vor") return "V";
   if (type == "ndb") return "N";
   if (type == "user" || type == "intersection") return "I";
-  return type;
+  return std::nullopt;
 }
 
-// Sets `text` to `value` in the code page's upper case, reusing the text's memory.
+// Sets `text` to `value` as written: its references decoded, then in the code page's upper case
+// (the line it was cut from was lower-cased). Reuses the text's memory.
 void AssignUpper(const CaseRules& rules, std::string& text, std::string_view value) {
   text.assign(value);
+  DecodeCharacterReferences(text, rules);
   rules.UpperInPlace(text);
 }
 
@@ -134,9 +138,16 @@ std::optional<WaypointLoss> ReadWaypointBody(SourceScanner& scanner, const Heade
   const CaseRules& rules = scanner.Rules();
   WaypointSearch search = FindWaypointElement(scanner, tags::WaypointType, waypoint.ident);
   if (search != WaypointSearch::Found) return Lost(search, WaypointLoss::NoType);
-  waypoint.user = scanner.Line() == "user";
-  waypoint.typeLetter.assign(TypeLetter(scanner.Line()));
-  const bool airport = waypoint.typeLetter == "A";
+  const std::string_view type = scanner.Line();
+  waypoint.user = type == "user";
+  if (const std::optional<std::string_view> letter = KnownTypeLetter(type)) {
+    waypoint.typeLetter.assign(*letter);
+  } else {
+    // Written as it stands, in lower case, with its references decoded.
+    waypoint.typeLetter.assign(type);
+    DecodeCharacterReferences(waypoint.typeLetter, rules);
+  }
+  const bool airport = type == "airport";
   search = FindWaypointElement(scanner, tags::WorldPosition, waypoint.ident);
   if (search != WaypointSearch::Found) {
     const bool placed = search == WaypointSearch::AtWaypointEnd && airport &&

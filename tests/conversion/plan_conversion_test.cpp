@@ -144,9 +144,9 @@ std::string TargetWithoutKabc(std::vector<std::pair<std::size_t, const char*>> c
 // KABC's element as later planners write the plan's airports: named, with the ident FS9 looks up
 // in <ICAOIdent> and no position, which the header gives.
 SourcePlan AirportWithoutPosition(std::string_view ident) {
+  const std::string start = R"(<ATCWaypoint id="An airport">)";
   SourcePlan plan;
-  plan.Without("+000429.00").Replace(
-      "id=\"KABC\"", R"(<ATCWaypoint id="An airport">)" "\n" + Element("ICAOIdent", ident));
+  plan.Without("+000429.00").Replace("id=\"KABC\"", start + "\n" + Element("ICAOIdent", ident));
   return plan;
 }
 

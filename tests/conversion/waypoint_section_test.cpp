@@ -193,6 +193,19 @@ INSTANTIATE_TEST_SUITE_P(
                              "</SimBase.Document>\r\n<ICAOIdent>") +
                         kUser,
                     "waypoint.0=K1, NAME, , NAME, V, N47* 26.13', W122* 18.58', +000000.00,\r\n"},
+        // References are decoded in the identifier, the region and a type the table lacks; a
+        // type is looked up as it stands.
+        SectionCase{
+            "ReferencesInIdentAndRegion",
+            Replaced(Replaced(kVor, "<ICAOIdent>ABC", "<ICAOIdent>A&amp;&#xF3;"), "<ICAORegion>K1",
+                     "<ICAORegion>K&#49;&lt;"),
+            "waypoint.0=K1<, A&\xD3, , A&\xD3, V, N47* 26.13', W122* 18.58', +000000.00,\r\n"},
+        SectionCase{"ReferencesInId", Replaced(kUser, "\"wp1\"", "\"wp&#x31;&quot;\"") + kEnd,
+                    "waypoint.0=, WP1\", , WP1\", I, N47* 30.00', W122* 10.50', +000000.00,\r\n"},
+        SectionCase{"ReferencesInUnknownType", Replaced(kVor, ">VOR<", ">&#x46;ix&amp;<") + kEnd,
+                    "waypoint.0=K1, ABC, , ABC, Fix&, N47* 26.13', W122* 18.58', +000000.00,\r\n"},
+        SectionCase{"TypeLookedUpAsItStands", Replaced(kVor, ">VOR<", ">&#x76;or<") + kEnd,
+                    "waypoint.0=K1, ABC, , ABC, vor, N47* 26.13', W122* 18.58', +000000.00,\r\n"},
         // Airports placed from the header, by the identifier after the ident rule.
         SectionCase{"AirportPlacedAsDeparture", kVor + kNamedAirport + kUser + kEnd,
                     Replaced(kVorLine, "waypoint.1", "waypoint.0") +
