@@ -313,8 +313,8 @@ INSTANTIATE_TEST_SUITE_P(
                    WaypointSearch::AtWaypointEnd, "</atcwaypoint>", ""},
         SearchCase{"x\n<icaoident>e</icaoident>", WaypointSearch::SourceExhausted, "e", "e"},
         // Neither the sought line nor an end line is an ident's.
-        SearchCase{"<icaoregion>k1</icaoregion><icaoident>d</icaoident>\n", WaypointSearch::Found,
-                   "k1</icaoregion><icaoident>", std::nullopt},
+        SearchCase{"<icaoregion>x<icaoident>y</icaoregion>\n", WaypointSearch::Found,
+                   "x<icaoident>y", std::nullopt},
         SearchCase{"</simbase.document>\n<icaoident>d</icaoident>\n", WaypointSearch::AtDocumentEnd,
                    "</simbase.document>"}));
 
