@@ -5,12 +5,18 @@
 
 namespace tarnwick {
 
+namespace {
+
+constexpr bool IsBlank(char byte) { return byte == ' ' || byte == '\t'; }
+
+}  // namespace
+
 SourceScanner::SourceScanner(std::unique_ptr<std::streambuf> source, const CaseRules& rules,
                              ScannerLimits limits)
     : source_(std::move(source)),
       rules_(rules),
       maxLineBytes_(std::max<std::size_t>(limits.maxLineBytes, 1)),
-      singleByte_(rules.LowerBytesInPlace(nullptr, 0)),
+      singleByte_(rules.LowerAsciiInPlace(nullptr, 0)),
       buffer_(std::max<std::size_t>(limits.bufferBytes, 1)),
       failed_(!source_.IsOpen()) {}
 
@@ -20,8 +26,8 @@ bool SourceScanner::Refill() {
   holdsStart_ = !filled_;
   filled_ = true;
   lowered_ = 0;
+  zeroAt_ = lineFeedAt_ = returnAt_ = highAt_ = 0;
   end_ = source_.Read(buffer_.data(), buffer_.size());
-  zeroAt_ = FindZero(0);
   return end_ > 0;
 }
 
@@ -30,7 +36,30 @@ int SourceScanner::PeekByte() {
   return static_cast<unsigned char>(buffer_[next_]);
 }
 
-// A line that runs past the buffer or the piece's budget: gathered into piece_.
+// The end of the first line in `text`, a stretch of one physical line: the offset right after
+// the first '>' that closes a tag (the last '<' or '>' before it is a '<'; `tagOpen` tells what
+// came before the stretch) and is followed by '<' with only blanks between; the stretch's size
+// where there is none. Found by the '<'s, of which a line of one element has two.
+std::size_t SourceScanner::FindSplit(std::string_view text, bool tagOpen) {
+  std::size_t lastOpen = std::string_view::npos;
+  for (std::size_t open = text.find('<'); open != std::string_view::npos;
+       open = text.find('<', open + 1)) {
+    std::size_t before = open;
+    while (before > 0 && IsBlank(text[before - 1])) --before;
+    if (before > 0 && text[before - 1] == '>') {
+      const std::size_t close = before - 1;
+      const std::size_t from = lastOpen == std::string_view::npos ? 0 : lastOpen + 1;
+      const bool closesTag = text.substr(from, close - from).find('>') == std::string_view::npos &&
+                             (lastOpen != std::string_view::npos || tagOpen);
+      if (closesTag) return before;
+    }
+    lastOpen = open;
+  }
+  return text.size();
+}
+
+// A line that runs past the buffer or the piece's budget, or follows one that did: gathered into
+// piece_.
 std::string_view SourceScanner::TakeLongLine() {
   piece_.clear();
   TakePiece();
@@ -39,37 +68,72 @@ std::string_view SourceScanner::TakeLongLine() {
 }
 
 void SourceScanner::TakePiece() {
-  std::size_t taken = 0;
+  if (splitPending_) {
+    splitPending_ = false;
+    return;
+  }
+  // Blanks that begin the piece are trimmed away, whatever they are: only their number counts.
+  std::size_t taken =
+      static_cast<std::size_t>(std::min<std::uint64_t>(pendingBlanks_, maxLineBytes_));
+  pendingBlanks_ -= taken;
   while (taken < maxLineBytes_) {
     if (PeekByte() < 0) {
       end_of_input_ = true;
       if (taken == 0) failed_ = true;
       return;
     }
-    // Everything up to the next CR or LF, within the buffer and the piece's budget, at once.
+    // Everything up to the next line end or bracket, within the buffer and the budget, at once.
     const char* start = buffer_.data() + next_;
     const char* const limit = start + std::min(end_ - next_, maxLineBytes_ - taken);
-    const char* stop =
-        std::find_if(start, limit, [](char byte) { return byte == '\n' || byte == '\r'; });
+    const char* stop = std::find_if(start, limit, [](char byte) {
+      return byte == '\n' || byte == '\r' || byte == '<' || byte == '>';
+    });
     const auto run = static_cast<std::size_t>(stop - start);
-    LowerBufferUpTo(next_ + run);
     piece_.append(start, run);
     taken += run;
     next_ += run;
     if (stop == limit) continue;
     const char byte = buffer_[next_++];
-    if (byte == '\n') {
-      ++nextLineNumber_;
-      return;
-    }
-    if (PeekByte() == '\n') {
-      ++next_;
-      ++nextLineNumber_;
+    if (byte == '\n' || byte == '\r') {
+      // CR LF is one line end.
+      if (byte == '\r' && PeekByte() == '\n') ++next_;
+      EndPhysicalLine();
       return;
     }
     piece_.push_back(byte);
     ++taken;
+    const bool closesTag = byte == '>' && tagOpen_;
+    tagOpen_ = byte == '<';
+    if (closesTag && SplitsAfterTag(taken)) return;
   }
+}
+
+// After a '>' that closed a tag: reads on over blanks to see whether a '<' follows, which ends
+// the line right after the '>'. The blanks that fit the piece are kept in it, as its content
+// where no tag follows; the rest are counted for the next piece.
+bool SourceScanner::SplitsAfterTag(std::size_t& taken) {
+  const std::size_t tagEnd = piece_.size();
+  const bool full = taken == maxLineBytes_;
+  std::uint64_t blanks = 0;
+  std::uint64_t kept = 0;
+  for (int byte = PeekByte(); byte == ' ' || byte == '\t'; byte = PeekByte()) {
+    ++next_;
+    ++blanks;
+    if (taken < maxLineBytes_) {
+      piece_.push_back(static_cast<char>(byte));
+      ++taken;
+      ++kept;
+    }
+  }
+  if (PeekByte() == '<') {
+    piece_.resize(tagEnd);
+    pendingBlanks_ = blanks;
+    // A piece that filled its budget with the '>' leaves the line end itself to the next read.
+    splitPending_ = full;
+    return true;
+  }
+  pendingBlanks_ = blanks - kept;
+  return false;
 }
 
 std::string_view SourceScanner::FailedRead() {
@@ -78,27 +142,42 @@ std::string_view SourceScanner::FailedRead() {
   return line_;
 }
 
-void SourceScanner::LowerOwnedLine() {
+// A line of bytes from 80 hex up that are UTF-8 becomes its twin in the code page; then the code
+// page lowers it, every character.
+void SourceScanner::NormalizeOwnedLine() {
   owned_.assign(line_);
   rules_.LowerInPlace(owned_);
   line_ = owned_;
 }
 
-// Lower-cases the buffer from where it was left up to `end` (and a little ahead, in longer runs),
-// every byte once however often a rewind comes back to it.
+// Lower-cases the buffer's ASCII letters from where it was left up to `end` (and a little ahead,
+// in longer runs), every byte once however often a rewind comes back to it.
 void SourceScanner::LowerMoreOfBuffer(std::size_t end) {
   constexpr std::size_t kAhead = 4096;
   const std::size_t upTo = std::min(end_, std::max(end, lowered_ + kAhead));
-  rules_.LowerBytesInPlace(buffer_.data() + lowered_, upTo - lowered_);
+  rules_.LowerAsciiInPlace(buffer_.data() + lowered_, upTo - lowered_);
   lowered_ = upTo;
 }
 
-// The offset of the first zero byte in the buffer from `start` on, or the buffer's end.
-std::size_t SourceScanner::FindZero(std::size_t start) const {
-  const void* zero = std::memchr(buffer_.data() + start, '\0', end_ - start);
-  return zero == nullptr
+// The offset of the first `byte` in the buffer from `start` on, or the buffer's end.
+std::size_t SourceScanner::FindByte(std::size_t start, char byte) const {
+  const void* found = std::memchr(buffer_.data() + start, byte, end_ - start);
+  return found == nullptr
              ? end_
-             : static_cast<std::size_t>(static_cast<const char*>(zero) - buffer_.data());
+             : static_cast<std::size_t>(static_cast<const char*>(found) - buffer_.data());
+}
+
+// The offset of the first byte from 80 hex up in the buffer from `start` on, or the buffer's
+// end; eight bytes at a time.
+std::size_t SourceScanner::FindHigh(std::size_t start) const {
+  const char* at = buffer_.data() + start;
+  const char* const end = buffer_.data() + end_;
+  for (std::uint64_t eight = 0; end - at >= 8; at += 8) {
+    std::memcpy(&eight, at, 8);
+    if ((eight & 0x8080808080808080) != 0) break;
+  }
+  while (at != end && static_cast<unsigned char>(*at) < 0x80) ++at;
+  return static_cast<std::size_t>(at - buffer_.data());
 }
 
 std::string SourceScanner::FindElement(std::string_view tag,
@@ -118,10 +197,12 @@ void SourceScanner::RewindSource() {
   lineNumber_ = 0;
   nextLineNumber_ = 1;
   next_ = 0;
+  tagOpen_ = splitPending_ = false;
+  pendingBlanks_ = 0;
+  zeroAt_ = lineFeedAt_ = returnAt_ = highAt_ = 0;
   // Header searches mostly stop within the first buffer: it is read again only when it no
   // longer holds the source's first bytes.
   if (holdsStart_) {
-    zeroAt_ = FindZero(0);
     failed_ = false;
     return;
   }

@@ -102,8 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "waypoint.0=, , , , I, N47* 30.00', W122* 10.50', +000000.00,\r\n"},
         SectionCase{
             "EndLineWithMoreTextDoesNotEndTheElement",
-            Replaced(kAirport, "<WorldPosition>", "</ATCWaypoint><!-- -->\r\n<WorldPosition>") +
-                kEnd,
+            Replaced(kAirport, "<WorldPosition>", "</ATCWaypoint> -- \r\n<WorldPosition>") + kEnd,
             kAirportLine},
         SectionCase{"ElementWithoutIdentifierLineIsPassedOver",
                     Replaced(kVor, "<ATCWaypoint id=\"ABC\">", "<ATCWaypoint>") + kUser + kEnd,
@@ -154,15 +153,15 @@ TEST_P(FindWaypointElementTest, EndsAtTheFirstOutcome) {
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, FindWaypointElementTest,
-    ::testing::Values(SearchCase{"x\n<ICAORegion>K1</ICAORegion>\n", WaypointSearch::Found, "k1"},
-                      SearchCase{"</ATCWaypoint>\n<icaoregion>k1</icaoregion>\n",
-                                 WaypointSearch::AtWaypointEnd, "</atcwaypoint>"},
-                      SearchCase{" </simbase.document>\n", WaypointSearch::AtDocumentEnd,
-                                 "</simbase.document>"},
-                      SearchCase{"x\ny", WaypointSearch::SourceExhausted, "y"},
-                      // The value itself is tested against the end lines.
-                      SearchCase{"<icaoregion></atcwaypoint></icaoregion>",
-                                 WaypointSearch::AtWaypointEnd, "</atcwaypoint>"}));
+    ::testing::Values(
+        SearchCase{"x\n<ICAORegion>K1</ICAORegion>\n", WaypointSearch::Found, "k1"},
+        SearchCase{"</ATCWaypoint>\n<icaoregion>k1</icaoregion>\n", WaypointSearch::AtWaypointEnd,
+                   "</atcwaypoint>"},
+        SearchCase{" </simbase.document>\n", WaypointSearch::AtDocumentEnd, "</simbase.document>"},
+        SearchCase{"x\ny", WaypointSearch::SourceExhausted, "y"},
+        // An end tag right behind the start tag begins a line of its own, so it
+        // is never the element's value.
+        SearchCase{"<icaoregion></atcwaypoint></icaoregion>", WaypointSearch::Found, ""}));
 
 }  // namespace
 }  // namespace tarnwick
