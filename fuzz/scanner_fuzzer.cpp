@@ -19,44 +19,77 @@ namespace {
 
 using tarnwick::CaseRules;
 
-// Reads lines one byte at a time, exactly as the rules say.
+// The decoded bytes with their line ends made tokens: LF, CR LF and a lone CR each end a
+// physical line; right after a '>' that closes a tag (the last '<' or '>' before it on its
+// physical line is a '<') and is followed by '<' over nothing but spaces and tabs, a split ends
+// a line within it.
+constexpr int kLineEnd = -1;
+constexpr int kSplit = -2;
+
+std::vector<int> Tokens(std::string_view bytes) {
+  std::vector<int> tokens;
+  bool tagOpen = false;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char byte = bytes[i];
+    if (byte == '\n' || byte == '\r') {
+      if (byte == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+      tokens.push_back(kLineEnd);
+      tagOpen = false;
+      continue;
+    }
+    tokens.push_back(static_cast<unsigned char>(byte));
+    if (byte == '<') tagOpen = true;
+    if (byte != '>') continue;
+    std::size_t next = i + 1;
+    while (next < bytes.size() && (bytes[next] == ' ' || bytes[next] == '\t')) ++next;
+    if (tagOpen && next < bytes.size() && bytes[next] == '<') tokens.push_back(kSplit);
+    tagOpen = false;
+  }
+  return tokens;
+}
+
+// Reads lines one token at a time, exactly as the rules say.
 class ModelReader {
  public:
   ModelReader(std::string_view data, std::size_t pieceBytes)
-      : data_(data), pieceBytes_(pieceBytes) {}
+      : tokens_(Tokens(data)), pieceBytes_(pieceBytes) {}
 
   std::string Read(const CaseRules& rules) {
     if (endOfInput_ || failed_) {
       failed_ = true;
       return "";
     }
+    lineNumber_ = nextLineNumber_;
     std::string line;
     bool zero = false;
     for (std::size_t taken = 0; taken < pieceBytes_;) {
-      if (next_ == data_.size()) {
+      if (next_ == tokens_.size()) {
         endOfInput_ = true;
         failed_ = taken == 0;
         break;
       }
-      const char byte = data_[next_++];
-      if (byte == '\n') break;
-      if (byte == '\r' && next_ < data_.size() && data_[next_] == '\n') {
-        ++next_;
+      const int token = tokens_[next_++];
+      if (token == kSplit) break;
+      if (token == kLineEnd) {
+        ++nextLineNumber_;
         break;
       }
       ++taken;
-      zero = zero || byte == '\0';
-      if (!zero) line += byte;
+      zero = zero || token == 0;
+      if (!zero) line += static_cast<char>(token);
     }
     return std::string(tarnwick::TrimWhiteSpace(rules.Lower(line)));
   }
+  std::int64_t LineNumber() const { return lineNumber_; }
   bool AtEnd() const { return endOfInput_; }
   bool Exhausted() const { return endOfInput_ || failed_; }
 
  private:
-  std::string_view data_;
+  std::vector<int> tokens_;
   std::size_t pieceBytes_;
   std::size_t next_ = 0;
+  std::int64_t lineNumber_ = 0;
+  std::int64_t nextLineNumber_ = 1;
   bool endOfInput_ = false;
   bool failed_ = false;
 };
@@ -125,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   while (!model.Exhausted()) {
     const std::string expected = model.Read(rules);
     if (scanner.ReadNormalizedLine() != expected || scanner.AtEndOfSource() != model.AtEnd() ||
-        scanner.Exhausted() != model.Exhausted()) {
+        scanner.Exhausted() != model.Exhausted() || scanner.LineNumber() != model.LineNumber()) {
       std::abort();
     }
   }
