@@ -90,7 +90,31 @@ SingleByteCaseRules MakeWindows1252() {
   return SingleByteCaseRules(lower, upper);
 }
 
+// The characters of Windows-1252's bytes 0x80 to 0x9F that are not Latin-1's, as (character,
+// byte); the five bytes 81, 8D, 8F, 90 and 9D stand for none.
+constexpr std::pair<char32_t, unsigned char> kWindows1252Extras[] = {
+    {0x20AC, 0x80}, {0x201A, 0x82}, {0x0192, 0x83}, {0x201E, 0x84}, {0x2026, 0x85}, {0x2020, 0x86},
+    {0x2021, 0x87}, {0x02C6, 0x88}, {0x2030, 0x89}, {0x0160, 0x8A}, {0x2039, 0x8B}, {0x0152, 0x8C},
+    {0x017D, 0x8E}, {0x2018, 0x91}, {0x2019, 0x92}, {0x201C, 0x93}, {0x201D, 0x94}, {0x2022, 0x95},
+    {0x2013, 0x96}, {0x2014, 0x97}, {0x02DC, 0x98}, {0x2122, 0x99}, {0x0161, 0x9A}, {0x203A, 0x9B},
+    {0x0153, 0x9C}, {0x017E, 0x9E}, {0x0178, 0x9F}};
+
 }  // namespace
+
+bool CaseRules::AppendCharacter(std::string& out, char32_t character) const {
+  // Below 0x80 and from 0xA0 to 0xFF, the byte is the character's number, as in Latin-1.
+  if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) {
+    out += static_cast<char>(character);
+    return true;
+  }
+  for (const auto& [extra, byte] : kWindows1252Extras) {
+    if (extra == character) {
+      out += static_cast<char>(byte);
+      return true;
+    }
+  }
+  return false;
+}
 
 std::ptrdiff_t CaseRules::Find(std::string_view line, std::string_view text,
                                std::ptrdiff_t start) const {

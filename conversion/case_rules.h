@@ -33,8 +33,9 @@ inline std::ptrdiff_t FindBytes(std::string_view line, std::string_view text,
   return -1;
 }
 
-// Letter case of the code page that the plan's bytes are read in. The bytes are never decoded;
-// only the code page's own upper- and lower-case partners are swapped.
+// Letter case of the code page that the plan's bytes are read in, and how that code page writes
+// a Unicode character. The bytes are never decoded; only the code page's own upper- and
+// lower-case partners are swapped.
 class CaseRules {
  public:
   virtual ~CaseRules() = default;
@@ -56,6 +57,11 @@ class CaseRules {
   // this so that a match never begins inside one.
   virtual std::ptrdiff_t Find(std::string_view line, std::string_view text,
                               std::ptrdiff_t start) const;
+
+  // Appends the code page's bytes for `character`; false, with nothing appended, when the code
+  // page has no such character. This one is Windows-1252's, the rule wherever no system says
+  // otherwise.
+  virtual bool AppendCharacter(std::string& out, char32_t character) const;
 };
 
 // A single-byte code page given as two 256-entry tables.

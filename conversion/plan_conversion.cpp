@@ -3,6 +3,7 @@
 #include <optional>
 #include <utility>
 
+#include "character_references.h"
 #include "plan_format.h"
 #include "position_conversion.h"
 #include "waypoint_section.h"
@@ -21,6 +22,19 @@ std::string FindFromStart(SourceScanner& scanner, std::string_view tag) {
   return scanner.FindElement(tag, DocumentEnd);
 }
 
+// A text value as written: its references decoded, then upper-cased with its other letters (the
+// line it was cut from was lower-cased).
+std::string UpperText(std::string value, const CaseRules& rules) {
+  DecodeCharacterReferences(value, rules);
+  rules.UpperInPlace(value);
+  return value;
+}
+
+std::string DecodedText(std::string value, const CaseRules& rules) {
+  DecodeCharacterReferences(value, rules);
+  return value;
+}
+
 std::string_view RouteTypeDigit(std::string_view routeType) {
   if (routeType.empty()) return "0";
   if (routeType == "vor") return "1";
@@ -34,7 +48,7 @@ void WriteAirportLine(SourceScanner& scanner, TargetWriter& writer, std::string_
                       std::string_view idTag, std::string_view positionTag) {
   const CaseRules& rules = scanner.Rules();
   writer.WriteText(key);
-  writer.WriteText(rules.Upper(FindFromStart(scanner, idTag)));
+  writer.WriteText(UpperText(FindFromStart(scanner, idTag), rules));
   writer.WriteText(", ");
   writer.WriteText(rules.Upper(ConvertPosition(FindFromStart(scanner, positionTag))));
   writer.EndLine();
@@ -45,21 +59,22 @@ void WriteHeaderSection(SourceScanner& scanner, TargetWriter& writer) {
   WriteLine(writer, SectionLine, "");
   WriteLine(writer, AppVersionLine, "");
   scanner.RewindSource();
-  WriteLine(writer, "title=", rules.Upper(scanner.FindElement(tags::Title, std::nullopt)));
+  WriteLine(writer, "title=", UpperText(scanner.FindElement(tags::Title, std::nullopt), rules));
   // Goes on behind the title, so the marker line (the document's own Descr) is not taken.
   scanner.ResyncSource();
   WriteLine(writer,
-            "description=", rules.Upper(scanner.FindElement(tags::Description, DocumentEnd)));
-  WriteLine(writer, "type=", rules.Upper(FindFromStart(scanner, tags::PlanType)));
+            "description=", UpperText(scanner.FindElement(tags::Description, DocumentEnd), rules));
+  WriteLine(writer, "type=", UpperText(FindFromStart(scanner, tags::PlanType), rules));
   WriteLine(writer, "routetype=", RouteTypeDigit(FindFromStart(scanner, tags::RouteType)));
-  WriteLine(writer, "cruising_altitude=", FindFromStart(scanner, tags::CruisingAltitude));
+  WriteLine(writer, "cruising_altitude=",
+            DecodedText(FindFromStart(scanner, tags::CruisingAltitude), rules));
   WriteAirportLine(scanner, writer, "departure_id=", tags::DepartureId, tags::DeparturePosition);
   WriteAirportLine(scanner, writer, "destination_id=", tags::DestinationId,
                    tags::DestinationPosition);
   for (const auto& [key, tag] : {std::pair{"departure_position=", tags::ParkingPosition},
                                  std::pair{"departure_name=", tags::DepartureName},
                                  std::pair{"destination_name=", tags::DestinationName}}) {
-    WriteLine(writer, key, rules.Upper(FindFromStart(scanner, tag)));
+    WriteLine(writer, key, UpperText(FindFromStart(scanner, tag), rules));
   }
 }
 

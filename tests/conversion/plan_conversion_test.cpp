@@ -166,7 +166,26 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"RouteTypeOther", SourcePlan().Replace("RouteType", Element("RouteType", "Direct")), TargetWith(5, "routetype=")},
         HeaderCase{"PositionMissing", SourcePlan().Without("DeparturePosition"), TargetWith(9, "departure_position=")},
         HeaderCase{"AltitudeKeepsLowerCase", SourcePlan().Replace("CruisingAlt", Element("CruisingAlt", "FL290")), TargetWith(6, "cruising_altitude=fl290")},
-        HeaderCase{"EntitiesCopied", SourcePlan().Replace("<Title>", Element("Title", "A &amp; b")), TargetWith(2, "title=A &AMP; B")},
+        // References are decoded in one pass before the value is upper-cased.
+        HeaderCase{"EntitiesDecoded", SourcePlan().Replace("<Title>", Element("Title", "A &amp; b &amp;lt;")), TargetWith(2, "title=A & B &LT;")},
+        HeaderCase{"ReferencesInTheDescription", SourcePlan().Replace("EDDF, EDDM", Element("Descr", "EDDF &lt;&#X3E; EDDM")),
+                   TargetWith(3, "description=EDDF <> EDDM")},
+        HeaderCase{"ReferencesInTheType", SourcePlan().Replace("FPType", Element("FPType", "&#x49;fr")), TargetWith(4, "type=IFR")},
+        HeaderCase{"AltitudeReferenceDecodedNotUpperCased", SourcePlan().Replace("CruisingAlt", Element("CruisingAlt", "&#70;L290")),
+                   TargetWith(6, "cruising_altitude=Fl290")},
+        HeaderCase{"ReferencesInTheIdentifier", SourcePlan().Replace("<DepartureID>", Element("DepartureID", "ED&#100;F")),
+                   TargetWith(7, "departure_id=EDDF, N50*  1.99', E8* 34.25', +000364.00")},
+        HeaderCase{"ReferencesInTheParking", SourcePlan().Replace("DeparturePosition", Element("DeparturePosition", "&apos;2&quot;")),
+                   TargetWith(9, "departure_position='2\"")},
+        HeaderCase{"CharacterReferencesInTheNames",
+                   SourcePlan().Replace("DepartureName", Element("DepartureName", "Aer&#XF3;dromo &#x141;&#10;"))
+                       .Replace("DestinationName", Element("DestinationName", "Gda&#x144;sk &#x65E5;")),
+                   [] {
+                     std::vector<std::string> lines = kTargetLines;
+                     lines[10] = "departure_name=AER\xD3" "DROMO L&#10;";
+                     lines[11] = "destination_name=GDANSK ?";
+                     return TargetBytes(lines);
+                   }()},
         // Far longer than the writer's first room for a line, which then grows, twice over.
         HeaderCase{"LongTitleKeptWhole", SourcePlan().Replace("<Title>", Element("Title", std::string(3000, 'x') + "yz")),
                    TargetWith(2, ("title=" + std::string(3000, 'X') + "YZ").c_str())},
