@@ -3,11 +3,18 @@
 #include <algorithm>
 #include <cstring>
 
+#include "code_page_text.h"
+
 namespace tarnwick {
 
 namespace {
 
 constexpr bool IsBlank(char byte) { return byte == ' ' || byte == '\t'; }
+
+bool HasHighByte(std::string_view text) {
+  return std::any_of(text.begin(), text.end(),
+                     [](char byte) { return static_cast<unsigned char>(byte) >= 0x80; });
+}
 
 }  // namespace
 
@@ -145,7 +152,8 @@ std::string_view SourceScanner::FailedRead() {
 // A line of bytes from 80 hex up that are UTF-8 becomes its twin in the code page; then the code
 // page lowers it, every character.
 void SourceScanner::NormalizeOwnedLine() {
-  owned_.assign(line_);
+  owned_.clear();
+  if (!HasHighByte(line_) || !AppendUtf8Twin(owned_, line_, rules_)) owned_.assign(line_);
   rules_.LowerInPlace(owned_);
   line_ = owned_;
 }

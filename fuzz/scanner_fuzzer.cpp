@@ -1,6 +1,7 @@
-// The scanner's line reading, UTF-16 decoding included, against a plain byte-by-byte model of
-// the same rules, with piece and buffer sizes from the input's first bytes so that every
-// boundary is reached; then the searches, which must end on any input.
+// The scanner's line reading, UTF-16 decoding and the UTF-8 twin included, against a plain
+// byte-by-byte model of the same rules, with piece and buffer sizes from the input's first bytes so
+// that every boundary is reached; then the searches, which must end on any input.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "case_rules.h"
+#include "code_page_text.h"
 #include "plan_format.h"
 #include "source_scanner.h"
 #include "white_space.h"
@@ -48,6 +50,50 @@ std::vector<int> Tokens(std::string_view bytes) {
   return tokens;
 }
 
+// Whether `text` is well-formed UTF-8: each character in its shortest form, no surrogate, none
+// above U+10FFFF.
+bool IsUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t length = 1;
+    char32_t character = lead;
+    char32_t least = 0;
+    if (lead >= 0x80) {
+      if ((lead & 0xE0) == 0xC0) {
+        length = 2, character = lead & 0x1F, least = 0x80;
+      } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, character = lead & 0x0F, least = 0x800;
+      } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, character = lead & 0x07, least = 0x10000;
+      } else {
+        return false;
+      }
+    }
+    if (i + length > text.size()) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto byte = static_cast<unsigned char>(text[i + k]);
+      if ((byte & 0xC0) != 0x80) return false;
+      character = character << 6 | (byte & 0x3F);
+    }
+    if (character < least || character > 0x10FFFF || (character >= 0xD800 && character <= 0xDFFF)) {
+      return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+// A piece with a byte from 80 hex up that is UTF-8 is read as its twin in the code page; the
+// twin's writer must decide alike.
+std::string TwinOrSelf(const std::string& piece, const CaseRules& rules) {
+  const bool high = std::any_of(piece.begin(), piece.end(),
+                                [](char byte) { return static_cast<unsigned char>(byte) >= 0x80; });
+  std::string twin;
+  const bool written = tarnwick::AppendUtf8Twin(twin, piece, rules);
+  if (written != IsUtf8(piece)) std::abort();
+  return high && written ? twin : piece;
+}
+
 // Reads lines one token at a time, exactly as the rules say.
 class ModelReader {
  public:
@@ -78,7 +124,7 @@ class ModelReader {
       zero = zero || token == 0;
       if (!zero) line += static_cast<char>(token);
     }
-    return std::string(tarnwick::TrimWhiteSpace(rules.Lower(line)));
+    return std::string(tarnwick::TrimWhiteSpace(rules.Lower(TwinOrSelf(line, rules))));
   }
   std::int64_t LineNumber() const { return lineNumber_; }
   bool AtEnd() const { return endOfInput_; }

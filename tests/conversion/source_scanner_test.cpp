@@ -114,6 +114,30 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"LettersPastTheFirstStretchLowered",
                  std::string(5000, 'X') + "ABC\nDEF\n" + std::string(4090, ' ') + "GHIJKL\n",
                  {{std::string(5000, 'x') + "abc", false}, {"def", false}, {"ghijkl", false}}},
+        // A line of UTF-8 is read as its twin in the code page, before it is lowered.
+        ReadCase{"Utf8LineReadAsItsTwin",
+                 "Almer\xC3\xAD"
+                 "a \xC3\x89\n",
+                 {{"almer\xED"
+                   "a \xE9",
+                   false}}},
+        ReadCase{"Utf8DegreeSignIsOneByte", "N47\xC2\xB0 26'\n", {{"n47\xB0 26'", false}}},
+        ReadCase{"Utf8BaseLettersAndQuestionMark",
+                 "\xC5\x81\xC3\xB3"
+                 "d\xC5\xBA \xE6\x9D\xB1\n",
+                 {{"l\xF3"
+                   "dz ?",
+                   false}}},
+        ReadCase{"NoUtf8TakenAsItStands", "M\xFCnchen \xC3\n", {{"m\xFCnchen \xE3", false}}},
+        ReadCase{"EachLineDecidedAlone",
+                 "\xC3\x89\n\xC9\n\xC3\x89 \xC9\n",
+                 {{"\xE9", false}, {"\xE9", false}, {"\xE3\x89 \xE9", false}}},
+        ReadCase{
+            "ZeroByteCutsBeforeTheTwin", std::string("\xC3\x89\0\xC3\n", 5), {{"\xE9", false}}},
+        // The buffer is lowered ahead of the line; a UTF-8 lead byte there must stay as it is.
+        ReadCase{"Utf8AfterAnAsciiLine",
+                 std::string(100, 'X') + "\n\xC3\x89\xC3\x80\n",
+                 {{std::string(100, 'x'), false}, {"\xE9\xE0", false}}},
         ReadCase{"Windows1252Capitals",
                  "\xC0\xD6\xD7\xD8\xDE\x8A\x8C\x8E\x9F\n",
                  {{"\xE0\xF6\xD7\xF8\xFE\x9A\x9C\x9E\xFF", false}}},
@@ -127,16 +151,15 @@ INSTANTIATE_TEST_SUITE_P(
         // A UTF-16 source reads as its UTF-8 twin, without the mark.
         ReadCase{"Utf16LittleEndian",
                  Utf16("A\xC2\xB0\r\n\xF0\x90\x8D\x88", false),
-                 {{"a\xE2\xB0", false}, {"\xF0\x90\x8D\x88", true}}},
+                 {{"a\xB0", false}, {"?", true}}},
+        ReadCase{"Utf16ThreeByteCharacter", Utf16("\xE2\x82\xAC\n", true), {{"\x80", false}}},
         ReadCase{"Utf16BigEndian", Utf16("x\ny", true), {{"x", false}, {"y", true}}},
         ReadCase{"Utf16UnpairedSurrogates",
                  std::string("\xFF\xFE\x00\xD8"
                              "a\x00\x00\xDC\n\x00",
                              10),
-                 {{"\xEF\xBF\xBD"
-                   "a\xEF\xBF\xBD",
-                   false}}},
-        ReadCase{"Utf16FinalOddByte", std::string("\xFE\xFF\x00z!", 5), {{"z\xEF\xBF\xBD", true}}},
+                 {{"?a?", false}}},
+        ReadCase{"Utf16FinalOddByte", std::string("\xFE\xFF\x00z!", 5), {{"z?", true}}},
         ReadCase{"Utf16ZeroCharacterEndsContent",
                  Utf16(std::string("ab\0c\nd", 6), false),
                  {{"ab", false}, {"d", true}}},
@@ -235,6 +258,10 @@ INSTANTIATE_TEST_SUITE_P(
                    {"<", false},
                    {"g>", false},
                    {"", true}}},
+        PieceCase{"Utf8CutByThePieceIsNoUtf8",
+                  "ab\xC3\x89\n\xC3\x89",
+                  3,
+                  {{"ab\xE3", false}, {"\x89", false}, {"\xE9", true}}},
         PieceCase{"BlanksInsideAPieceKept", "<a> \tx<b>", 6, {{"<a> \tx", false}, {"<b>", true}}}),
     [](const auto& test) { return test.param.name; });
 
@@ -300,6 +327,21 @@ TEST(SourceScannerTest, TagStraddlingTwoPiecesIsFoundInNeither) {
   EXPECT_FALSE(scanner.LineContains("<title>"));
   scanner.ReadNormalizedLine();
   EXPECT_FALSE(scanner.LineContains("<title>"));
+}
+
+// Characters at the edges of each UTF-8 length, from both byte orders.
+TEST(SourceScannerTest, Utf16DecodesEveryLengthOfUtf8) {
+  const std::string characters =
+      "\x7F|\xC2\x80|\xDF\xBF|\xE0\xA0\x80|\xE2\x82\xAC|\xEF\xBF\xBF|\xF0\x90\x80\x80|"
+      "\xF4\x8F\xBF\xBF";
+  for (const bool bigEndian : {false, true}) {
+    SourceDecoder decoder(
+        std::make_unique<std::stringbuf>(Utf16(characters, bigEndian), std::ios::in));
+    std::string decoded;
+    char byte = 0;
+    while (decoder.Read(&byte, 1) == 1) decoded += byte;
+    EXPECT_EQ(decoded, characters) << bigEndian;
+  }
 }
 
 struct CutCase {
