@@ -11,9 +11,45 @@ namespace {
 
 constexpr bool IsBlank(char byte) { return byte == ' ' || byte == '\t'; }
 
+// The first byte from 80 hex up from `at` on, or `end`; eight bytes at a time.
+const char* FirstHighByte(const char* at, const char* end) {
+  for (std::uint64_t eight = 0; end - at >= 8; at += 8) {
+    std::memcpy(&eight, at, 8);
+    if ((eight & 0x8080808080808080) != 0) break;
+  }
+  while (at != end && static_cast<unsigned char>(*at) < 0x80) ++at;
+  return at;
+}
+
 bool HasHighByte(std::string_view text) {
-  return std::any_of(text.begin(), text.end(),
-                     [](char byte) { return static_cast<unsigned char>(byte) >= 0x80; });
+  return FirstHighByte(text.data(), text.data() + text.size()) != text.data() + text.size();
+}
+
+constexpr std::size_t kBlock = 16;
+
+// Whether the block of kBlock bytes from `block` on, with the byte after it, holds a CR not
+// followed by LF or a '>' followed by '<' or a blank. A loop of a fixed count over plain bytes,
+// each test a byte mask, which compilers turn into vector instructions.
+bool MayEndOrSplitALine(const char* block) {
+  unsigned char bytes[kBlock];
+  unsigned char next[kBlock];
+  std::memcpy(bytes, block, kBlock);
+  std::memcpy(next, block + 1, kBlock);
+  const auto is = [](unsigned char byte, char wanted) -> unsigned char {
+    return byte == static_cast<unsigned char>(wanted) ? 0xFF : 0;
+  };
+  for (std::size_t i = 0; i < kBlock; ++i) {
+    const unsigned char split =
+        is(bytes[i], '>') & (is(next[i], '<') | is(next[i], ' ') | is(next[i], '\t'));
+    const unsigned char loneReturn =
+        is(bytes[i], '\r') & static_cast<unsigned char>(~is(next[i], '\n'));
+    bytes[i] = split | loneReturn;
+  }
+  std::uint64_t first = 0;
+  std::uint64_t second = 0;
+  std::memcpy(&first, bytes, 8);
+  std::memcpy(&second, bytes + 8, 8);
+  return (first | second) != 0;
 }
 
 }  // namespace
@@ -24,6 +60,7 @@ SourceScanner::SourceScanner(std::unique_ptr<std::streambuf> source, const CaseR
       rules_(rules),
       maxLineBytes_(std::max<std::size_t>(limits.maxLineBytes, 1)),
       singleByte_(rules.LowerAsciiInPlace(nullptr, 0)),
+      degreeKeepsCase_(rules.Lower("\xB0") == "\xB0"),
       buffer_(std::max<std::size_t>(limits.bufferBytes, 1)),
       failed_(!source_.IsOpen()) {}
 
@@ -34,6 +71,7 @@ bool SourceScanner::Refill() {
   filled_ = true;
   lowered_ = 0;
   zeroAt_ = lineFeedAt_ = returnAt_ = highAt_ = 0;
+  closerLookFrom_ = closerLookAt_ = 0;
   end_ = source_.Read(buffer_.data(), buffer_.size());
   return end_ > 0;
 }
@@ -41,6 +79,43 @@ bool SourceScanner::Refill() {
 int SourceScanner::PeekByte() {
   if (next_ == end_ && !Refill()) return -1;
   return static_cast<unsigned char>(buffer_[next_]);
+}
+
+// A line that may end at a CR or be split, or that runs past the buffer: cut by a closer look.
+std::string_view SourceScanner::TakeMarkedLine() {
+  const char* start = buffer_.data() + next_;
+  const std::size_t window = std::min(end_ - next_, maxLineBytes_ + 1);
+  const std::size_t lineEnd = FindLineEnd() - next_;
+  const std::size_t stretch = std::min(lineEnd, window);
+  const std::size_t length = FindSplit({start, stretch}, tagOpen_);
+  std::size_t ending = 0;  // the bytes of the line end that ends the line, where one does
+  if (length == stretch) {
+    // No split: the line runs to its end, which must lie in the buffer, and a CR's LF too.
+    if (lineEnd >= window || (start[lineEnd] == '\r' && next_ + lineEnd + 1 == end_)) {
+      return TakeLongLine();
+    }
+    ending = start[lineEnd] == '\r' && start[lineEnd + 1] == '\n' ? 2 : 1;
+  }
+  if (length >= maxLineBytes_) return TakeLongLine();
+  return TakeFromBuffer(length, ending);
+}
+
+// A line whose only bytes from 80 hex up are UTF-8 degree signs, as every position has, is its
+// twin with each sign the one byte B0: made here, without decoding; its ASCII letters were
+// lowered already. False, with the line unchanged, for any other line.
+bool SourceScanner::TakeDegreeTwin(std::string_view& line) {
+  if (!degreeKeepsCase_) return false;
+  const char* const end = line.data() + line.size();
+  const char* from = line.data();
+  owned_.clear();
+  for (const char* at = FirstHighByte(from, end); at != end; at = FirstHighByte(at + 2, end)) {
+    if (at[0] != '\xC2' || at + 1 == end || at[1] != '\xB0') return false;
+    owned_.append(from, at);
+    from = at + 1;
+  }
+  owned_.append(from, end);
+  line = owned_;
+  return true;
 }
 
 // The end of the first line in `text`, a stretch of one physical line: the offset right after
@@ -176,16 +251,20 @@ std::size_t SourceScanner::FindByte(std::size_t start, char byte) const {
 }
 
 // The offset of the first byte from 80 hex up in the buffer from `start` on, or the buffer's
-// end; eight bytes at a time.
+// end.
 std::size_t SourceScanner::FindHigh(std::size_t start) const {
-  const char* at = buffer_.data() + start;
-  const char* const end = buffer_.data() + end_;
-  for (std::uint64_t eight = 0; end - at >= 8; at += 8) {
-    std::memcpy(&eight, at, 8);
-    if ((eight & 0x8080808080808080) != 0) break;
-  }
-  while (at != end && static_cast<unsigned char>(*at) < 0x80) ++at;
-  return static_cast<std::size_t>(at - buffer_.data());
+  const char* const begin = buffer_.data();
+  return static_cast<std::size_t>(FirstHighByte(begin + start, begin + end_) - begin);
+}
+
+// The start of the first block from `start` on that may hold a byte pair that ends or splits a
+// line otherwise than a LF, or the buffer's end. The last bytes, whose next byte is not yet read,
+// always may.
+std::size_t SourceScanner::FindCloserLook(std::size_t start) {
+  closerLookFrom_ = start;
+  std::size_t at = start;
+  while (end_ - at > kBlock && !MayEndOrSplitALine(buffer_.data() + at)) at += kBlock;
+  return at;
 }
 
 std::string SourceScanner::FindElement(std::string_view tag,
@@ -207,6 +286,8 @@ void SourceScanner::RewindSource() {
   next_ = 0;
   tagOpen_ = splitPending_ = false;
   pendingBlanks_ = 0;
+  // Looked for again from the start; where lines need a closer look stays known while the
+  // buffer holds the same bytes.
   zeroAt_ = lineFeedAt_ = returnAt_ = highAt_ = 0;
   // Header searches mostly stop within the first buffer: it is read again only when it no
   // longer holds the source's first bytes.

@@ -111,34 +111,35 @@ class SourceScanner {
     lineLowered_ = false;
     // What a read before left to come first is rare, and read the long way.
     if (splitPending_ || pendingBlanks_ > 0) return TakeLongLine();
-    // Nearly every line lies whole in the buffer: found with a few searches, and not copied.
-    const char* start = buffer_.data() + next_;
-    const std::size_t window = std::min(end_ - next_, maxLineBytes_ + 1);
-    const std::size_t lineEnd = FindLineEnd() - next_;
-    const std::size_t stretch = std::min(lineEnd, window);
-    std::size_t length = FindSplit({start, stretch}, tagOpen_);
-    std::size_t ending = 0;  // the bytes of the line end that ends the line, where one does
-    if (length == stretch) {
-      // No split: the line runs to its end, which must lie in the buffer, and a CR's LF too.
-      if (lineEnd >= window || (start[lineEnd] == '\r' && next_ + lineEnd + 1 == end_)) {
-        return TakeLongLine();
-      }
-      ending = start[lineEnd] == '\r' && start[lineEnd + 1] == '\n' ? 2 : 1;
-    }
+    // Nearly every line lies whole in the buffer, ends at a LF and holds no byte pair that could
+    // end or split it otherwise: found with one search, and not copied.
+    if (lineFeedAt_ <= next_) lineFeedAt_ = FindByte(next_, '\n');
+    if (next_ < closerLookFrom_ || next_ >= closerLookAt_) closerLookAt_ = FindCloserLook(next_);
+    if (lineFeedAt_ == end_ || closerLookAt_ < lineFeedAt_) return TakeMarkedLine();
+    const std::size_t lineFeed = lineFeedAt_ - next_;
+    // A CR right before LF belongs to the line end.
+    const std::size_t length =
+        lineFeed > 0 && buffer_[lineFeedAt_ - 1] == '\r' ? lineFeed - 1 : lineFeed;
     if (length >= maxLineBytes_) return TakeLongLine();
+    return TakeFromBuffer(length, lineFeed + 1 - length);
+  }
+  // Takes the next `length` bytes of the buffer as the line, and `ending` bytes of line end
+  // after them (none where a split ends the line).
+  std::string_view TakeFromBuffer(std::size_t length, std::size_t ending) {
     // A zero byte ends the line's content, not the line. Looked for once per stretch of the
-    // buffer that has none, not once per line; so are the line ends and bytes from 80 hex up.
+    // buffer that has none, not once per line; so are bytes from 80 hex up.
     if (zeroAt_ <= next_) zeroAt_ = FindZero(next_);
     if (highAt_ <= next_) highAt_ = FindHigh(next_);
-    const std::size_t content = std::min(length, zeroAt_ - next_);
-    // Where the code page lets bytes change case on their own, an ASCII line is lowered where it
-    // lies; a line with bytes from 80 hex up may be UTF-8, and is copied.
-    lineLowered_ = singleByte_ && highAt_ >= next_ + content;
-    if (lineLowered_) LowerBufferUpTo(next_ + content);
+    std::string_view line(buffer_.data() + next_, std::min(length, zeroAt_ - next_));
+    // Where the code page lets bytes change case on their own, the ASCII letters are lowered
+    // where they lie; a line with bytes from 80 hex up may be UTF-8.
+    lineLowered_ = singleByte_;
+    if (singleByte_) LowerBufferUpTo(next_ + line.size());
+    if (highAt_ < next_ + line.size()) lineLowered_ = lineLowered_ && TakeDegreeTwin(line);
     next_ += length + ending;
     if (ending > 0) EndPhysicalLine();
     tagOpen_ = false;
-    return {start, content};
+    return line;
   }
   // The offset of the first LF or CR from the current line on, or the buffer's end.
   std::size_t FindLineEnd() {
@@ -146,6 +147,8 @@ class SourceScanner {
     if (returnAt_ <= next_) returnAt_ = FindByte(next_, '\r');
     return std::min(lineFeedAt_, returnAt_);
   }
+  std::string_view TakeMarkedLine();
+  bool TakeDegreeTwin(std::string_view& line);
   static std::size_t FindSplit(std::string_view text, bool tagOpen);
   void EndPhysicalLine() {
     ++nextLineNumber_;
@@ -164,6 +167,7 @@ class SourceScanner {
   std::size_t FindByte(std::size_t start, char byte) const;
   std::size_t FindZero(std::size_t start) const { return FindByte(start, '\0'); }
   std::size_t FindHigh(std::size_t start) const;
+  std::size_t FindCloserLook(std::size_t start);
 
   SourceDecoder source_;
   const CaseRules& rules_;
@@ -171,6 +175,8 @@ class SourceScanner {
   // Every character is one byte: letters change case byte by byte (in buffer_ itself) and a match
   // may begin at any byte.
   const bool singleByte_;
+  // The degree sign's byte B0 is no letter: a line's twin that has it needs no more lowering.
+  const bool degreeKeepsCase_;
   std::vector<char> buffer_;
   std::size_t next_ = 0;     // the next unread byte of buffer_
   std::size_t end_ = 0;      // the end of the bytes buffer_ holds
@@ -182,6 +188,11 @@ class SourceScanner {
   std::size_t lineFeedAt_ = 0;
   std::size_t returnAt_ = 0;
   std::size_t highAt_ = 0;
+  // No byte pair that ends or splits a line otherwise than a LF (CR without LF, '>' before '<'
+  // or a blank) begins from closerLookFrom_ up to closerLookAt_, where the first 16-byte block
+  // that may hold one begins. Kept over a rewind that keeps the buffer.
+  std::size_t closerLookFrom_ = 0;
+  std::size_t closerLookAt_ = 0;
   bool filled_ = false;      // buffer_ was filled since the last rewind
   bool holdsStart_ = false;  // buffer_ holds the source's first bytes
   // The current line: in buffer_ where the whole line lay there, else in owned_.
