@@ -1,6 +1,7 @@
 #include "source_scanner.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "code_page_text.h"
@@ -11,11 +12,23 @@ namespace {
 
 constexpr bool IsBlank(char byte) { return byte == ' ' || byte == '\t'; }
 
-// The first byte from 80 hex up from `at` on, or `end`; eight bytes at a time.
+constexpr std::uint64_t kHighBits = 0x8080808080808080;
+
+// The offset of the first byte from 80 hex up in eight bytes whose high bits are `high`.
+int FirstHighOffset(std::uint64_t high) {
+  // The first byte in memory is the lowest in a little-endian word, the highest otherwise.
+  return (std::endian::native == std::endian::little ? std::countr_zero(high)
+                                                     : std::countl_zero(high)) /
+         8;
+}
+
+// The first byte from 80 hex up from `at` on, or `end`; sixteen bytes at a time.
 const char* FirstHighByte(const char* at, const char* end) {
-  for (std::uint64_t eight = 0; end - at >= 8; at += 8) {
-    std::memcpy(&eight, at, 8);
-    if ((eight & 0x8080808080808080) != 0) break;
+  for (std::uint64_t first = 0, second = 0; end - at >= 16; at += 16) {
+    std::memcpy(&first, at, 8);
+    std::memcpy(&second, at + 8, 8);
+    if ((first & kHighBits) != 0) return at + FirstHighOffset(first & kHighBits);
+    if ((second & kHighBits) != 0) return at + 8 + FirstHighOffset(second & kHighBits);
   }
   while (at != end && static_cast<unsigned char>(*at) < 0x80) ++at;
   return at;
@@ -107,13 +120,15 @@ bool SourceScanner::TakeDegreeTwin(std::string_view& line) {
   if (!degreeKeepsCase_) return false;
   const char* const end = line.data() + line.size();
   const char* from = line.data();
-  owned_.clear();
+  owned_.resize(line.size());
+  char* out = owned_.data();
   for (const char* at = FirstHighByte(from, end); at != end; at = FirstHighByte(at + 2, end)) {
     if (at[0] != '\xC2' || at + 1 == end || at[1] != '\xB0') return false;
-    owned_.append(from, at);
+    out = std::copy(from, at, out);
     from = at + 1;
   }
-  owned_.append(from, end);
+  out = std::copy(from, end, out);
+  owned_.resize(static_cast<std::size_t>(out - owned_.data()));
   line = owned_;
   return true;
 }
