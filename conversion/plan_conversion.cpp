@@ -65,7 +65,13 @@ HeaderAirports WriteHeaderSection(SourceScanner& scanner, TargetWriter& writer) 
   WriteLine(writer, AppVersionLine, "");
   scanner.RewindSource();
   WriteLine(writer, "title=", UpperText(scanner.FindElement(tags::Title, std::nullopt), rules));
-  // Goes on behind the title, so the marker line (the document's own Descr) is not taken.
+  // Goes on behind the title, so the marker line (the document's own Descr) is not taken. A plan
+  // without a title (the search met the end) is searched behind its plan element's start line,
+  // which the document's own Descr precedes too.
+  if (scanner.AtEndOfSource()) {
+    scanner.RewindSource();
+    scanner.FindElement(PlanStart, DocumentEnd);
+  }
   scanner.ResyncSource();
   WriteLine(writer,
             "description=", UpperText(scanner.FindElement(tags::Description, DocumentEnd), rules));

@@ -256,8 +256,13 @@ INSTANTIATE_TEST_SUITE_P(
                    TargetWith(3, "description=")},
         HeaderCase{"Windows1252LettersUpperCased", SourcePlan().Replace("DestinationName", Element("DestinationName", "M\xFCnchen")),
                    TargetWith(11, "destination_name=M\xDCNCHEN")},
-        // Without a title the search meets the end of the source; every other line is still found.
-        HeaderCase{"TitleMissing", SourcePlan().Without("<Title>"),
+        // Without a title the search meets the end of the source; every other line is still found,
+        // the description behind the plan's start line, where the marker line never stands.
+        HeaderCase{"TitleMissing", SourcePlan().Without("<Title>"), TargetWith(2, "title=")},
+        HeaderCase{"TitleMissingDocumentDescrNotTaken",
+                   SourcePlan().Without("<Title>").Replace("AceXML Document", Element("Descr", "BPRL2")),
+                   TargetWith(2, "title=")},
+        HeaderCase{"TitleAndPlanStartMissing", SourcePlan().Without("<Title>").Without("<FlightPlan.FlightPlan>"),
                    [] {
                      std::vector<std::string> lines = kTargetLines;
                      lines[2] = "title=";
