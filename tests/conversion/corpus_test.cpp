@@ -203,7 +203,7 @@ std::string TypeLetter(const std::u32string& type) {
   if (lower == "vor") return "V";
   if (lower == "ndb") return "N";
   if (lower == "user" || lower == "intersection") return "I";
-  return Upper(type);
+  return lower;  // any other type is written as the line rules read it, in lower case
 }
 
 // Waypoints stand in the plan or, in some planners' plans, in its ATCWaypointList.
