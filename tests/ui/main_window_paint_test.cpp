@@ -26,6 +26,21 @@ ProgramState Showing(DisplayState display, std::int64_t leftOut) {
   return state;
 }
 
+// The success block of a 784 x 542 window, with the lines that follow the folder line.
+std::vector<PaintedText> ConvertedTexts(const std::vector<PaintedText>& belowFolder) {
+  std::vector<PaintedText> texts = {
+      {"Tarnwick:", PaintFont::Title, 50, 50},
+      {"Conversion successfully performed -", PaintFont::Text, 72, 171},
+      {"File Route.pln", PaintFont::Text, 72, 211},
+      {"converted to", PaintFont::Text, 72, 251},
+      {"file FS9_Route.pln", PaintFont::Text, 72, 291},
+      {"in folder", PaintFont::Text, 72, 331},
+      {"D:\\Plans\\", PaintFont::Text, 72, 371}};
+  texts.insert(texts.end(), belowFolder.begin(), belowFolder.end());
+  texts.push_back({AttributionLine, PaintFont::Default, 564, 502});
+  return texts;
+}
+
 struct PaintCase {
   std::string name;
   DisplayState display;
@@ -66,47 +81,15 @@ INSTANTIATE_TEST_SUITE_P(
                   542,
                   {{"Select the flightplan in FSX format:", PaintFont::Text, 50, 50},
                    {AttributionLine, PaintFont::Default, 564, 502}}},
-        PaintCase{"Converted",
-                  DisplayState::Converted,
-                  784,
-                  542,
-                  {{"Tarnwick:", PaintFont::Title, 50, 50},
-                   {"Conversion successfully performed -", PaintFont::Text, 72, 171},
-                   {"File Route.pln", PaintFont::Text, 72, 211},
-                   {"converted to", PaintFont::Text, 72, 251},
-                   {"file FS9_Route.pln", PaintFont::Text, 72, 291},
-                   {"in folder", PaintFont::Text, 72, 331},
-                   {"D:\\Plans\\", PaintFont::Text, 72, 371},
-                   {AttributionLine, PaintFont::Default, 564, 502}}},
-        PaintCase{"ConvertedWithOneLeftOut",
-                  DisplayState::Converted,
-                  784,
-                  542,
-                  {{"Tarnwick:", PaintFont::Title, 50, 50},
-                   {"Conversion successfully performed -", PaintFont::Text, 72, 171},
-                   {"File Route.pln", PaintFont::Text, 72, 211},
-                   {"converted to", PaintFont::Text, 72, 251},
-                   {"file FS9_Route.pln", PaintFont::Text, 72, 291},
-                   {"in folder", PaintFont::Text, 72, 331},
-                   {"D:\\Plans\\", PaintFont::Text, 72, 371},
-                   {"1 waypoint was left out: no type or no position.", PaintFont::Text, 72, 411},
-                   {AttributionLine, PaintFont::Default, 564, 502}},
+        PaintCase{"Converted", DisplayState::Converted, 784, 542, ConvertedTexts({})},
+        PaintCase{"ConvertedWithOneLeftOut", DisplayState::Converted, 784, 542,
+                  ConvertedTexts({{"1 waypoint was left out: no type or no position.",
+                                   PaintFont::Text, 72, 411}}),
                   1},
-        PaintCase{
-            "ConvertedWithTwelveLeftOut",
-            DisplayState::Converted,
-            784,
-            542,
-            {{"Tarnwick:", PaintFont::Title, 50, 50},
-             {"Conversion successfully performed -", PaintFont::Text, 72, 171},
-             {"File Route.pln", PaintFont::Text, 72, 211},
-             {"converted to", PaintFont::Text, 72, 251},
-             {"file FS9_Route.pln", PaintFont::Text, 72, 291},
-             {"in folder", PaintFont::Text, 72, 331},
-             {"D:\\Plans\\", PaintFont::Text, 72, 371},
-             {"12 waypoints were left out: no type or no position.", PaintFont::Text, 72, 411},
-             {AttributionLine, PaintFont::Default, 564, 502}},
-            12},
+        PaintCase{"ConvertedWithTwelveLeftOut", DisplayState::Converted, 784, 542,
+                  ConvertedTexts({{"12 waypoints were left out: no type or no position.",
+                                   PaintFont::Text, 72, 411}}),
+                  12},
         PaintCase{"NotConverted",
                   DisplayState::NotConverted,
                   784,
