@@ -283,6 +283,7 @@ for locale in en_US.UTF-8 pl_PL.UTF-8 ja_JP.UTF-8; do
   done
 done
 # Western Windows writes what every other system writes.
+mkdir -p "$work/codepage-en_US.UTF-8/linux"
 "$convert_tool" -o "$work/codepage-en_US.UTF-8/linux" "$work/codepage-en_US.UTF-8/Named.pln" >/dev/null
 check "en_US.UTF-8: the same bytes of Named.pln as tarnwick-convert on this system" \
   cmp -s "$work/codepage-en_US.UTF-8/FS9_Named.pln" "$work/codepage-en_US.UTF-8/linux/FS9_Named.pln"
