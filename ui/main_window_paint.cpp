@@ -19,9 +19,15 @@ std::vector<PaintedText> IntroTexts(int cx, int cy) {
   };
 }
 
+// Tells the user that the plan in FS9 lacks part of the route.
+std::string LeftOutText(std::int64_t count) {
+  if (count == 1) return "1 waypoint was left out: no type or no position.";
+  return std::to_string(count) + " waypoints were left out: no type or no position.";
+}
+
 std::vector<PaintedText> ConvertedTexts(const ProgramState& state, int cx, int cy) {
   const int x = cx - 320;
-  return {
+  std::vector<PaintedText> texts = {
       {"Tarnwick:", PaintFont::Title, 50, 50},
       {std::string(ConvertedText), PaintFont::Text, x, cy - 100},
       {"File " + state.SourceName, PaintFont::Text, x, cy - 60},
@@ -30,6 +36,10 @@ std::vector<PaintedText> ConvertedTexts(const ProgramState& state, int cx, int c
       {"in folder", PaintFont::Text, x, cy + 60},
       {state.SourceFolder, PaintFont::Text, x, cy + 100},
   };
+  if (state.WaypointsLeftOut > 0) {
+    texts.push_back({LeftOutText(state.WaypointsLeftOut), PaintFont::Text, x, cy + 140});
+  }
+  return texts;
 }
 
 std::vector<PaintedText> OutcomeTexts(std::string_view message, int cx, int cy) {

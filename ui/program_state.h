@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tarnwick {
@@ -23,6 +24,7 @@ struct ProgramState {
   std::string TargetName;    // "FS9_" + SourceName
   std::string TargetPath;    // SourceFolder + TargetName
   bool FileChosen = true;    // false only while a command handles a dialog left without a choice
+  std::int64_t WaypointsLeftOut = 0;  // source waypoints the last conversion could not carry over
 };
 
 }  // namespace tarnwick

@@ -17,6 +17,13 @@ std::string FolderOf(const std::string& fullPath, const std::string& fileName) {
   return fullPath.substr(0, static_cast<std::size_t>(std::max<std::ptrdiff_t>(length, 0)));
 }
 
+// Counts what the conversion could not carry over; which waypoints, the window does not say.
+class LeftOutCount : public ConversionObserver {
+ public:
+  void WaypointLeftOut(const LeftOutWaypoint&) override { ++count; }
+  std::int64_t count = 0;
+};
+
 DisplayState Outcome(ConversionResult result) {
   switch (result) {
     case ConversionResult::Converted:
@@ -36,6 +43,7 @@ DisplayState Outcome(ConversionResult result) {
 void StartCommand(ProgramState& state, StartCommandPlatform& platform, const CaseRules& rules) {
   // Painted behind the dialog while it is up.
   state.DisplayState = DisplayState::Choosing;
+  state.WaypointsLeftOut = 0;
   platform.RequestRepaint();
 
   const FileChoice choice = platform.ChooseSourceFile();
@@ -50,8 +58,11 @@ void StartCommand(ProgramState& state, StartCommandPlatform& platform, const Cas
   state.TargetPath = state.SourceFolder + state.TargetName;
 
   if (state.FileChosen) {
+    LeftOutCount leftOut;
     state.DisplayState = Outcome(
-        ConvertFlightPlan(Utf8Path(state.SourcePath), Utf8Path(state.TargetPath), rules).result);
+        ConvertFlightPlan(Utf8Path(state.SourcePath), Utf8Path(state.TargetPath), rules, &leftOut)
+            .result);
+    state.WaypointsLeftOut = leftOut.count;
     platform.RequestRepaint();
   } else {
     state.DisplayState = DisplayState::NotConverted;

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Drives the real Windows program of the release under Wine on a private Xvfb display: the
-# window, the Start command with the open-file dialog (confirmed, cancelled, a non-FSX file, a
-# plan in a folder the code page cannot spell) and Close; then both programs under the code pages
-# 1250 and 932, which must write the same bytes, upper-cased by that code page; a UTF-8 plan
-# named in Japanese, Polish and Czech gets the same bytes from both under 1252, 1250 and 932, each
-# name in that code page. Saves a screenshot of each state. Fails when any check fails; never skips.
+# window, the Start command with the open-file dialog (confirmed, a plan with a waypoint left
+# out, cancelled, a non-FSX file, a plan in a folder the code page cannot spell) and Close; then
+# both programs under the code pages 1250 and 932, which must write the same bytes, upper-cased
+# by that code page; a UTF-8 plan named in Japanese, Polish and Czech gets the same bytes from
+# both under 1252, 1250 and 932, each name in that code page. Saves a screenshot of each state.
+# Fails when any check fails; never skips.
 #
 # usage: desktop_e2e.sh RELEASE_FOLDER TARNWICK_CONVERT EXAMPLES_DIR ARTIFACT_DIR
 set -uo pipefail
@@ -57,8 +58,12 @@ timeout 300 "$wine" wineboot -i >"$work/wineboot.log" 2>&1 || die "wineboot fail
 mkdir -p "$work/plans" "$work/expected" "$artifacts"
 cp "$examples/EDDF-EDDM.pln" "$work/plans/Route.pln"
 cp "$examples/FS9_EDDF-EDDM.pln" "$work/plans/Old.pln"
+# TABUM without its position: left out, the rest converted.
+LC_ALL=C sed "/<WorldPosition>N49.* 49' 12/d" "$examples/EDDF-EDDM.pln" >"$work/plans/Lossy.pln"
 "$convert_tool" --output-dir "$work/expected" "$work/plans/Route.pln" >/dev/null ||
   die "tarnwick-convert could not convert the example"
+"$convert_tool" --output-dir "$work/expected" "$work/plans/Lossy.pln" >/dev/null 2>&1 ||
+  die "tarnwick-convert could not convert the example without a position"
 windows_path() { echo "Z:${1//\//\\}"; }
 listing() { (cd "$work/plans" && sha256sum ./*); }
 
@@ -81,6 +86,21 @@ non_green_pixels() {  # non_green_pixels SHOT X Y WIDTH HEIGHT
 }
 is_green() { [ "$(pixel "$1" "$2" "$3")" = "srgb(0,255,0)" ]; }
 has_text() { [ "$(non_green_pixels "$@")" -gt 20 ]; }
+# The bounding box WxH+X+Y of what is painted in a band of the client area 40 pixels high,
+# starting 10 pixels above the line placed at h/2 + DY: text_box SHOT DY
+text_box() {
+  convert "$artifacts/$1.png" -crop "${client_w}x40+$client_x+$((client_y + cy + $2 - 10))" +repage \
+    -format '%@' info:
+}
+# Painted whole: neither the band's edges nor the client's right edge cut it.
+uncut_line() {  # uncut_line SHOT DY
+  local box width height x y
+  box=$(text_box "$1" "$2")
+  [[ $box =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] || return 1
+  width=${BASH_REMATCH[1]} height=${BASH_REMATCH[2]} x=${BASH_REMATCH[3]} y=${BASH_REMATCH[4]}
+  [ "$y" -gt 0 ] && [ $((y + height)) -lt 40 ] && [ "$x" -gt 0 ] && [ $((x + width)) -lt "$client_w" ]
+}
+text_height() { local box; box=$(text_box "$1" "$2"); box=${box#*x}; echo "${box%%+*}"; }
 
 eval "$(xdotool getwindowgeometry --shell "$window")"
 check "window at the screen's top left (got $X,$Y)" test "$X,$Y" = "$expect_x,$expect_y"
@@ -161,6 +181,33 @@ for dy in -100 -60 -20 20 60 100; do
   check "converted: success block line at h/2$dy" has_text converted $((cx - 320)) $((cy + dy)) 300 18
 done
 check_attribution converted
+check "converted: nothing below the folder line" \
+  test "$(non_green_pixels converted $((cx - 320)) $((cy + 130)) 600 40)" -eq 0
+
+# Start with a plan whose waypoint TABUM has no position: converted, and the success block
+# says below the folder line that a waypoint was left out.
+choose "$work/plans/Lossy.pln"
+shot converted-left-out
+check "left out: target written beside the source" \
+  cmp -s "$work/plans/FS9_Lossy.pln" "$work/expected/FS9_Lossy.pln"
+check "left out: TABUM is not in the FS9 plan" test -z "$(LC_ALL=C grep TABUM "$work/plans/FS9_Lossy.pln")"
+check_green_field converted-left-out
+for dy in -100 -60 -20 20 60 100 140; do
+  check "left out: success block line at h/2$dy" \
+    has_text converted-left-out $((cx - 320)) $((cy + dy)) 300 18
+done
+check "left out: the new line is painted whole" uncut_line converted-left-out 140
+# Both lines reach from ascender to descender: the same height means the same font.
+check "left out: the new line as tall as the file line (got $(text_height converted-left-out 140), $(text_height converted-left-out -60))" \
+  test "$(text_height converted-left-out 140)" = "$(text_height converted-left-out -60)"
+check_attribution converted-left-out
+# The names differ too: only the band below the folder line tells the two successes apart.
+below_folder() {
+  convert "$artifacts/$1.png" -crop "${client_w}x40+$client_x+$((client_y + cy + 130))" +repage rgb:- |
+    sha256sum
+}
+check "left out: another band below the folder line than the plain success" \
+  test "$(below_folder converted-left-out)" != "$(below_folder converted)"
 
 # Start and cancel.
 before=$(listing)
@@ -170,7 +217,7 @@ dialog_closed
 shot not-converted
 check "cancel: nothing written" test "$(listing)" = "$before"
 check "cancel: message line" has_text not-converted $((cx - 180)) $((cy - 60)) 360 18
-check "cancel: success block gone" test "$(non_green_pixels not-converted $((cx - 320)) $((cy + 20)) 300 100)" -eq 0
+check "cancel: success block gone" test "$(non_green_pixels not-converted $((cx - 320)) $((cy + 20)) 600 140)" -eq 0
 check_green_field not-converted
 
 # Start with an FS9 plan.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,10 @@ void PrintTo(const PaintedText& text, std::ostream* os) {
 
 namespace {
 
-ProgramState Showing(DisplayState display) {
+ProgramState Showing(DisplayState display, std::int64_t leftOut) {
   ProgramState state;
   state.DisplayState = display;
+  state.WaypointsLeftOut = leftOut;
   state.SourceName = "Route.pln";
   state.TargetName = "FS9_Route.pln";
   state.SourceFolder = "D:\\Plans\\";
@@ -30,12 +32,14 @@ struct PaintCase {
   int width;
   int height;
   std::vector<PaintedText> texts;
+  std::int64_t leftOut = 0;  // waypoints the conversion could not carry over
 };
 
 class TextsToPaintTest : public ::testing::TestWithParam<PaintCase> {};
 
 TEST_P(TextsToPaintTest, PlacesEachLineOfTheState) {
-  EXPECT_EQ(TextsToPaint(Showing(GetParam().display), GetParam().width, GetParam().height),
+  EXPECT_EQ(TextsToPaint(Showing(GetParam().display, GetParam().leftOut), GetParam().width,
+                         GetParam().height),
             GetParam().texts);
 }
 
@@ -74,6 +78,35 @@ INSTANTIATE_TEST_SUITE_P(
                    {"in folder", PaintFont::Text, 72, 331},
                    {"D:\\Plans\\", PaintFont::Text, 72, 371},
                    {AttributionLine, PaintFont::Default, 564, 502}}},
+        PaintCase{"ConvertedWithOneLeftOut",
+                  DisplayState::Converted,
+                  784,
+                  542,
+                  {{"Tarnwick:", PaintFont::Title, 50, 50},
+                   {"Conversion successfully performed -", PaintFont::Text, 72, 171},
+                   {"File Route.pln", PaintFont::Text, 72, 211},
+                   {"converted to", PaintFont::Text, 72, 251},
+                   {"file FS9_Route.pln", PaintFont::Text, 72, 291},
+                   {"in folder", PaintFont::Text, 72, 331},
+                   {"D:\\Plans\\", PaintFont::Text, 72, 371},
+                   {"1 waypoint was left out: no type or no position.", PaintFont::Text, 72, 411},
+                   {AttributionLine, PaintFont::Default, 564, 502}},
+                  1},
+        PaintCase{
+            "ConvertedWithTwelveLeftOut",
+            DisplayState::Converted,
+            784,
+            542,
+            {{"Tarnwick:", PaintFont::Title, 50, 50},
+             {"Conversion successfully performed -", PaintFont::Text, 72, 171},
+             {"File Route.pln", PaintFont::Text, 72, 211},
+             {"converted to", PaintFont::Text, 72, 251},
+             {"file FS9_Route.pln", PaintFont::Text, 72, 291},
+             {"in folder", PaintFont::Text, 72, 331},
+             {"D:\\Plans\\", PaintFont::Text, 72, 371},
+             {"12 waypoints were left out: no type or no position.", PaintFont::Text, 72, 411},
+             {AttributionLine, PaintFont::Default, 564, 502}},
+            12},
         PaintCase{"NotConverted",
                   DisplayState::NotConverted,
                   784,
@@ -88,6 +121,15 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"Tarnwick:", PaintFont::Title, 50, 50},
                    {"Wrong format - no FSX Flightplan!", PaintFont::Text, 212, 211},
                    {AttributionLine, PaintFont::Default, 564, 502}}},
+        // Only a success tells of waypoints left out.
+        PaintCase{"NotConvertedIgnoresTheCount",
+                  DisplayState::NotConverted,
+                  784,
+                  542,
+                  {{"Tarnwick:", PaintFont::Title, 50, 50},
+                   {"Flightplan could not be converted!", PaintFont::Text, 212, 211},
+                   {AttributionLine, PaintFont::Default, 564, 502}},
+                  3},
         // Halves drop the remainder; lines are never moved back into a small window.
         PaintCase{"OddSizeTruncates",
                   DisplayState::WrongFormat,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,6 +20,22 @@ using testing::WriteFile;
 const std::string kFsxPlan =
     "<?xml version=\"1.0\"?>\r\n<SimBase.Document>\r\n<Descr>AceXML Document</Descr>\r\n"
     "<Title>A to B</Title>\r\n</SimBase.Document>\r\n";
+
+// A plan of one complete waypoint and `leftOut` waypoints without a position.
+std::string PlanLeavingOut(int leftOut) {
+  std::string plan =
+      "<?xml version=\"1.0\"?>\r\n<SimBase.Document>\r\n<Descr>AceXML Document</Descr>\r\n"
+      "<Title>A to B</Title>\r\n<ATCWaypoint id=\"TABUM\">\r\n"
+      "<ATCWaypointType>Intersection</ATCWaypointType>\r\n"
+      "<WorldPosition>N49\xc2\xb0 49' 12.00\",E8\xc2\xb0 58' 33.00\",+000000.00</WorldPosition>\r\n"
+      "</ATCWaypoint>\r\n";
+  for (int i = 0; i < leftOut; ++i) {
+    plan +=
+        "<ATCWaypoint id=\"SPR\">\r\n<ATCWaypointType>VOR</ATCWaypointType>\r\n"
+        "</ATCWaypoint>\r\n";
+  }
+  return plan + "</SimBase.Document>\r\n";
+}
 
 // Stands in for the window: answers the dialog with prepared choices and records what the
 // window would paint at each repaint request.
@@ -99,12 +116,31 @@ TEST(StartCommandTest, CancelAfterSuccessKeepsTheNamesUntilTheNextChoice) {
   EXPECT_EQ(platform.shownBehindDialog, std::vector<DisplayState>(3, DisplayState::Choosing));
 }
 
+// The count belongs to the last conversion: neither a cancel nor a complete plan shows an old one.
+TEST(StartCommandTest, EachStartCountsItsOwnWaypointsLeftOut) {
+  TempDir dir;
+  WriteFile(dir.File("Lossy.pln"), PlanLeavingOut(2));
+  WriteFile(dir.File("Whole.pln"), PlanLeavingOut(0));
+  ProgramState state;
+  FakePlatform platform(state, {Chosen(dir, "Lossy.pln"), Chosen(dir, "Whole.pln"),
+                                Chosen(dir, "Lossy.pln"), Cancelled()});
+  std::vector<std::int64_t> counts;
+  for (int start = 0; start < 4; ++start) {
+    StartCommand(state, platform, Windows1252CaseRules());
+    counts.push_back(state.WaypointsLeftOut);
+  }
+  EXPECT_EQ(counts, (std::vector<std::int64_t>{2, 0, 2, 0}));
+  EXPECT_EQ(ReadFile(dir.File("FS9_Lossy.pln")).find("SPR"), std::string::npos);
+  EXPECT_NE(ReadFile(dir.File("FS9_Lossy.pln")).find("TABUM"), std::string::npos);
+}
+
 struct OutcomeCase {
   std::string name;
   std::string chosenName;
   void (*prepare)(const TempDir& dir);
   DisplayState outcome;
   std::string writtenTarget;  // empty when no target may exist afterwards
+  std::int64_t leftOut = 0;   // waypoints the state reports as left out
 };
 
 class StartCommandOutcomeTest : public ::testing::TestWithParam<OutcomeCase> {};
@@ -117,6 +153,7 @@ TEST_P(StartCommandOutcomeTest, RecordsTheOutcome) {
   StartCommand(state, platform, Windows1252CaseRules());
   EXPECT_EQ(state.DisplayState, GetParam().outcome);
   EXPECT_EQ(platform.repaints.back(), GetParam().outcome);
+  EXPECT_EQ(state.WaypointsLeftOut, GetParam().leftOut);
   for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
     const std::string name = entry.path().filename().string();
     if (name.rfind("FS9_", 0) == 0 && name != GetParam().chosenName) {
@@ -151,7 +188,13 @@ INSTANTIATE_TEST_SUITE_P(
                       WriteFile(dir.File("Route.pln"), kFsxPlan);
                       std::filesystem::create_directory(dir.File("FS9_Route.pln"));
                     },
-                    DisplayState::NotConverted, "FS9_Route.pln"}),
+                    DisplayState::NotConverted, "FS9_Route.pln"},
+        OutcomeCase{"OneWaypointLeftOut", "Route.pln",
+                    [](const TempDir& dir) { WriteFile(dir.File("Route.pln"), PlanLeavingOut(1)); },
+                    DisplayState::Converted, "FS9_Route.pln", 1},
+        OutcomeCase{"ThreeWaypointsLeftOut", "Route.pln",
+                    [](const TempDir& dir) { WriteFile(dir.File("Route.pln"), PlanLeavingOut(3)); },
+                    DisplayState::Converted, "FS9_Route.pln", 3}),
     [](const auto& test) { return test.param.name; });
 
 struct NameCase {
