@@ -9,6 +9,7 @@
 #include "target_name.h"
 #include "tarnwick_version.h"
 #include "utf8_path.h"
+#include "written_targets.h"
 
 namespace tarnwick {
 
@@ -121,14 +122,20 @@ std::string Waypoints(std::int64_t count) {
 }
 
 bool ConvertOne(const std::string& source, const Options& options, const CaseRules& rules,
-                std::ostream& out, std::ostream& err) {
+                WrittenTargets& written, std::ostream& out, std::ostream& err) {
   const std::string target = TargetPathFor(source, options.outputDir);
+  if (const std::optional<std::string> first = written.SourceOf(target)) {
+    err << kProgram << ": " << source << ": the FS9 plan " << target << " was already written from "
+        << *first << " in this run" << std::endl;
+    return false;
+  }
   LossWarnings warnings(source, err);
   const ConversionReport report =
       ConvertFlightPlan(Utf8Path(source), Utf8Path(target), rules, &warnings);
   std::string problem;
   switch (report.result) {
     case ConversionResult::Converted:
+      written.Add(target, source);
       out << source << " -> " << target << " (" << Waypoints(report.waypoints) << ")" << std::endl;
       return true;
     case ConversionResult::NotFsxPlan:
@@ -158,36 +165,51 @@ bool HasPlanExtension(std::string_view name) {
 
 // The plans a folder stands for: the .pln files directly in it, in any letter case, in name
 // order, without the FS9 plans this tool writes, so that converting a folder twice never
-// converts its own output.
-std::vector<std::string> PlansInFolder(const std::string& folder) {
+// converts its own output. None, with the error, when the folder cannot be read.
+std::vector<std::string> PlansInFolder(const std::string& folder, std::error_code& error) {
   std::vector<std::string> names;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(Utf8Path(folder), error)) {
-    const std::string name = Utf8Text(entry.path().filename());
+  std::filesystem::directory_iterator entry(Utf8Path(folder), error);
+  for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+    const std::string name = Utf8Text(entry->path().filename());
     std::error_code ignored;
     if (HasPlanExtension(name) && name.rfind(TargetPrefix, 0) != 0 &&
-        entry.is_regular_file(ignored)) {
+        entry->is_regular_file(ignored)) {
       names.push_back(name);
     }
   }
+  if (error) return {};
   std::sort(names.begin(), names.end());
   std::vector<std::string> plans;
   for (const std::string& name : names) plans.push_back(Joined(folder, name));
   return plans;
 }
 
+bool IsSlash(char c) { return c == '\\' || c == '/'; }
+
+// Whether FILE holds * or ?, past the prefix of a Windows path written as \\?\C:\... or
+// \\.\C:\..., whose question mark is part of the path, not a pattern.
+bool HoldsPattern(std::string_view file) {
+  const bool prefixed = file.size() >= 4 && IsSlash(file[0]) && IsSlash(file[1]) &&
+                        (file[2] == '?' || file[2] == '.') && IsSlash(file[3]);
+  return file.find_first_of("*?", prefixed ? 4 : 0) != std::string_view::npos;
+}
+
 // The plans one FILE operand stands for; empty, with the reason told, when it stands for none.
 std::vector<std::string> PlansOf(const std::string& file, const PatternExpander& expandPattern,
                                  std::ostream& err) {
-  if (expandPattern && file.find_first_of("*?") != std::string::npos) {
+  if (expandPattern && HoldsPattern(file)) {
     std::vector<std::string> matches = expandPattern(file);
     if (matches.empty()) err << kProgram << ": " << file << ": no such file" << std::endl;
     return matches;
   }
   if (KindOf(Utf8Path(file)) != FileKind::Directory) return {file};
-  std::vector<std::string> plans = PlansInFolder(file);
-  if (plans.empty())
+  std::error_code error;
+  std::vector<std::string> plans = PlansInFolder(file, error);
+  if (error) {
+    err << kProgram << ": " << file << ": cannot be read: " << ErrorText(error) << std::endl;
+  } else if (plans.empty()) {
     err << kProgram << ": " << file << ": no .pln plan in this folder" << std::endl;
+  }
   return plans;
 }
 
@@ -218,11 +240,12 @@ int RunConvertCommand(const std::vector<std::string>& arguments, std::ostream& o
     return 0;
   }
   bool allConverted = true;
+  WrittenTargets written;
   for (const std::string& file : options.files) {
     const std::vector<std::string> plans = PlansOf(file, expandPattern, err);
     if (plans.empty()) allConverted = false;
     for (const std::string& plan : plans) {
-      allConverted = ConvertOne(plan, options, rules, out, err) && allConverted;
+      allConverted = ConvertOne(plan, options, rules, written, out, err) && allConverted;
     }
   }
   return allConverted ? 0 : 1;

@@ -52,7 +52,9 @@ FileSourceBuffer::pos_type FileSourceBuffer::seekpos(pos_type position,
 std::streamsize FileTargetBuffer::xsputn(const char_type* bytes, std::streamsize count) {
   if (error_) return 0;
   file_.Write(bytes, static_cast<std::size_t>(count), error_);
-  return error_ ? 0 : count;
+  if (error_) return 0;
+  written_ += static_cast<std::uint64_t>(count);
+  return count;
 }
 
 FileTargetBuffer::int_type FileTargetBuffer::overflow(int_type byte) {

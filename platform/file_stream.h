@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <streambuf>
 #include <system_error>
 #include <vector>
@@ -34,6 +35,8 @@ class FileTargetBuffer : public std::streambuf {
   explicit FileTargetBuffer(NativeFile& file) : file_(file) {}
 
   const std::error_code& Error() const { return error_; }
+  // The bytes handed to the file so far.
+  std::uint64_t Written() const { return written_; }
 
  protected:
   std::streamsize xsputn(const char_type* bytes, std::streamsize count) override;
@@ -43,6 +46,7 @@ class FileTargetBuffer : public std::streambuf {
  private:
   NativeFile& file_;
   std::error_code error_;
+  std::uint64_t written_ = 0;
 };
 
 }  // namespace tarnwick

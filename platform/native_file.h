@@ -1,8 +1,10 @@
 #pragma once
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -46,6 +48,8 @@ class NativeFile {
   // All `size` bytes, or an error.
   void Write(const char* bytes, std::size_t size, std::error_code& error);
   void SeekToStart(std::error_code& error);
+  // Cuts the file to its first `size` bytes.
+  void Truncate(std::uint64_t size, std::error_code& error);
   // Everything written is on the disk when it returns.
   void Sync(std::error_code& error);
   // Gives the newly created file the permissions (and, where allowed, the owner) of `model`.
@@ -69,6 +73,24 @@ bool IsSameFile(const std::filesystem::path& first, const std::filesystem::path&
 
 // The file a chain of symbolic links ends at; `path` itself when it is none.
 std::filesystem::path LinkTarget(const std::filesystem::path& path);
+
+// Which file a path names, following links: two spellings of one path, a link and a hard link
+// all give the same identity.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+
+  auto operator<=>(const FileIdentity&) const = default;
+};
+
+// Nothing when no file can be found there.
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
+
+// Whether a file could not be made because the folder refuses it to this user.
+bool RefusedForPermission(const std::error_code& error);
+
+// Whether a file could not be made because its name or path is longer than the system allows.
+bool NameTooLong(const std::error_code& error);
 
 // The system's words for an error, as one line: "No space left on device".
 std::string ErrorText(const std::error_code& error);

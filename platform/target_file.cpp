@@ -8,32 +8,95 @@ namespace tarnwick {
 
 namespace {
 
+// Bounds the memory an old plan overwritten in place may take; FS9 plans are a few kilobytes.
+constexpr std::size_t kMostBytesOverwritten = std::size_t{4} << 20;
+
+// The few characters of a name kept when the whole one leaves no room for the temporary suffix.
+constexpr std::size_t kShortNameUnits = 64;
+
 // Begins with the target's name, so that one left behind by a killed run is recognised, and does
 // not end in ".pln", so that it is never taken for a plan.
-std::filesystem::path TemporaryName(const std::filesystem::path& target) {
+std::filesystem::path TemporaryName(const std::filesystem::path& named) {
   static std::mt19937 random{std::random_device{}()};
   constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
   std::string suffix = ".";
   for (int i = 0; i < 6; ++i) suffix += kDigits[random() % (sizeof kDigits - 1)];
-  std::filesystem::path name = target;
+  std::filesystem::path name = named;
   name += suffix + ".tmp";
   return name;
+}
+
+// Whether a unit of the system's path text continues a character begun before it (UTF-8 on
+// POSIX, UTF-16 on Windows), so that a cut never splits one.
+template <typename Unit>
+bool ContinuesCharacter(Unit unit) {
+  if constexpr (sizeof(Unit) == 1) {
+    return (static_cast<unsigned char>(unit) & 0xC0) == 0x80;
+  } else {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+  }
+}
+
+// The target with the start of its name only.
+std::filesystem::path Shortened(const std::filesystem::path& target) {
+  auto name = target.filename().native();
+  if (name.size() <= kShortNameUnits) return target;
+  std::size_t cut = kShortNameUnits;
+  while (cut > 0 && ContinuesCharacter(name[cut])) --cut;
+  name.resize(cut);
+  return target.parent_path() / name;
+}
+
+// A new file beside `target`, named after it; `temporary` is set to its name.
+NativeFile CreateTemporary(const std::filesystem::path& target, std::filesystem::path& temporary,
+                           std::error_code& error) {
+  std::filesystem::path named = target;
+  // A few tries, in case another run picked the same name at the same moment.
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    temporary = TemporaryName(named);
+    NativeFile created = NativeFile::CreateNew(temporary, error);
+    if (error == std::errc::file_exists) continue;
+    if (NameTooLong(error) && named != Shortened(target)) {
+      named = Shortened(target);
+      continue;
+    }
+    return created;
+  }
+  return {};
+}
+
+// The whole file, or an error when it cannot be read or holds more than `limit` bytes.
+std::string ReadWhole(const std::filesystem::path& path, std::size_t limit,
+                      std::error_code& error) {
+  NativeFile file = NativeFile::OpenForReading(path, error);
+  std::string bytes;
+  while (!error) {
+    const std::size_t start = bytes.size();
+    bytes.resize(start + 65536);
+    const std::size_t read = file.Read(bytes.data() + start, 65536, error);
+    bytes.resize(start + read);
+    if (read == 0) break;
+    if (bytes.size() > limit) error = std::make_error_code(std::errc::file_too_large);
+  }
+  return bytes;
 }
 
 }  // namespace
 
 TargetFile::TargetFile(NativeFile file, std::filesystem::path target,
-                       std::filesystem::path temporary)
+                       std::filesystem::path temporary, std::optional<std::string> oldBytes)
     : file_(std::move(file)),
       stream_(file_),
       target_(std::move(target)),
-      temporary_(std::move(temporary)) {}
+      temporary_(std::move(temporary)),
+      oldBytes_(std::move(oldBytes)) {}
 
 TargetFile::TargetFile(TargetFile&& other) noexcept
     : file_(std::move(other.file_)),
       stream_(file_),
       target_(std::move(other.target_)),
-      temporary_(std::exchange(other.temporary_, {})) {}
+      temporary_(std::exchange(other.temporary_, {})),
+      oldBytes_(std::exchange(other.oldBytes_, std::nullopt)) {}
 
 TargetFile::~TargetFile() { Discard(); }
 
@@ -42,35 +105,47 @@ TargetFile TargetFile::Begin(const std::filesystem::path& target, std::error_cod
   const FileKind kind = KindOf(file);
   if (kind == FileKind::Directory) {
     error = std::make_error_code(std::errc::is_a_directory);
-    return TargetFile({}, file, {});
+    return TargetFile({}, file);
   }
-  if (kind == FileKind::Other) {
-    return TargetFile(NativeFile::OpenExisting(file, error), file, {});
-  }
+  if (kind == FileKind::Other) return TargetFile(NativeFile::OpenExisting(file, error), file);
+  NativeFile existing;
   if (kind == FileKind::Regular) {
     // Only a target the user may write is replaced.
-    NativeFile existing = NativeFile::OpenExisting(file, error);
-    if (error) return TargetFile({}, file, {});
+    existing = NativeFile::OpenExisting(file, error);
+    if (error) return TargetFile({}, file);
   }
-  // A few tries, in case another run picked the same name at the same moment.
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    const std::filesystem::path temporary = TemporaryName(file);
-    NativeFile created = NativeFile::CreateNew(temporary, error);
-    if (error == std::errc::file_exists) continue;
-    if (error) break;
+  std::filesystem::path temporary;
+  NativeFile created = CreateTemporary(file, temporary, error);
+  if (!error) {
     if (kind == FileKind::Regular) created.CopyPermissionsOf(file, error);
     return TargetFile(std::move(created), file, temporary);
   }
-  // No file can be made beside the target (a folder the user may not write): in place, then.
-  return TargetFile(NativeFile::CreateOrEmpty(file, error), file, {});
+  if (kind == FileKind::Regular && RefusedForPermission(error)) {
+    return Overwrite(std::move(existing), file, error);
+  }
+  return TargetFile({}, file);
+}
+
+// The old plan is kept whole in memory first, so that it can be written back over a new one that
+// does not fit; it is not emptied beforehand, so its space stays its own.
+TargetFile TargetFile::Overwrite(NativeFile existing, const std::filesystem::path& target,
+                                 std::error_code& error) {
+  std::string oldBytes = ReadWhole(target, kMostBytesOverwritten, error);
+  if (error) return TargetFile({}, target);
+  return TargetFile(std::move(existing), target, {}, std::move(oldBytes));
 }
 
 void TargetFile::Commit(std::error_code& error) {
   error = WriteError();
+  // A longer old plan leaves no tail behind the new one.
+  if (!error && oldBytes_) file_.Truncate(stream_.Written(), error);
   if (!error) file_.Sync(error);
-  std::error_code closeError;
-  file_.Close(closeError);
-  if (!error) error = closeError;
+  if (error) {
+    Discard();
+    return;
+  }
+  oldBytes_.reset();
+  file_.Close(error);
   if (!error && !temporary_.empty()) {
     PutInPlace(temporary_, target_, error);
     if (!error) temporary_.clear();
@@ -78,11 +153,22 @@ void TargetFile::Commit(std::error_code& error) {
 }
 
 void TargetFile::Discard() {
+  if (oldBytes_) PutOldBytesBack();
   if (temporary_.empty()) return;
   std::error_code ignored;
   if (file_.IsOpen()) file_.Close(ignored);
   std::filesystem::remove(temporary_, ignored);
   temporary_.clear();
+}
+
+// They fit: the file never shrank below them before the new plan was complete.
+void TargetFile::PutOldBytesBack() {
+  std::error_code error;
+  file_.SeekToStart(error);
+  if (!error) file_.Write(oldBytes_->data(), oldBytes_->size(), error);
+  if (!error) file_.Truncate(oldBytes_->size(), error);
+  if (!error) file_.Sync(error);
+  oldBytes_.reset();
 }
 
 }  // namespace tarnwick

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <streambuf>
+#include <string>
 #include <system_error>
 
 #include "file_stream.h"
@@ -10,9 +12,12 @@
 namespace tarnwick {
 
 // The FS9 plan while it is written. It goes into a new file beside the target, named after it
-// ("FS9_Route.pln.1a2b3c.tmp"), which takes the target's place in one step when it is complete,
-// so the target's name always holds either the old plan or the whole new one. Where no file can
-// be made beside the target, or the target is a device, it is written in place.
+// ("FS9_Route.pln.1a2b3c.tmp", a shorter name where the target's leaves no room), which takes the
+// target's place in one step when it is complete, so the target's name always holds either the
+// old plan or the whole new one. When that file cannot be made, nothing is written, with one
+// exception: a folder that refuses new files to this user, holding an old plan the user may
+// write. That plan is then overwritten in place, its bytes kept in memory and written back if the
+// new plan cannot be written whole. A target that is a device is written in place.
 class TargetFile {
  public:
   // Refuses a target that is a folder or that may not be written (a rename would bypass its
@@ -34,14 +39,19 @@ class TargetFile {
   void Commit(std::error_code& error);
 
  private:
-  TargetFile(NativeFile file, std::filesystem::path target, std::filesystem::path temporary);
+  TargetFile(NativeFile file, std::filesystem::path target, std::filesystem::path temporary = {},
+             std::optional<std::string> oldBytes = std::nullopt);
 
+  static TargetFile Overwrite(NativeFile existing, const std::filesystem::path& target,
+                              std::error_code& error);
   void Discard();
+  void PutOldBytesBack();
 
   NativeFile file_;
   FileTargetBuffer stream_;
   std::filesystem::path target_;
-  std::filesystem::path temporary_;  // empty when written in place
+  std::filesystem::path temporary_;      // empty unless a temporary file is being written
+  std::optional<std::string> oldBytes_;  // the old plan while it is being overwritten in place
 };
 
 }  // namespace tarnwick

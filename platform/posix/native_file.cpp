@@ -115,6 +115,11 @@ void NativeFile::SeekToStart(std::error_code& error) {
   error = ::lseek(Descriptor(handle_), 0, SEEK_SET) == 0 ? std::error_code() : LastError();
 }
 
+void NativeFile::Truncate(std::uint64_t size, std::error_code& error) {
+  error = ::ftruncate(Descriptor(handle_), static_cast<off_t>(size)) == 0 ? std::error_code()
+                                                                          : LastError();
+}
+
 void NativeFile::Sync(std::error_code& error) {
   // A device or a pipe written in place has nothing to sync.
   error = ::fsync(Descriptor(handle_)) == 0 || errno == EINVAL ? std::error_code() : LastError();
@@ -155,6 +160,19 @@ bool IsSameFile(const std::filesystem::path& first, const std::filesystem::path&
   std::error_code error;
   return std::filesystem::equivalent(first, second, error);
 }
+
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(status.st_dev),
+                      static_cast<std::uint64_t>(status.st_ino)};
+}
+
+bool RefusedForPermission(const std::error_code& error) {
+  return error == std::errc::permission_denied || error == std::errc::operation_not_permitted;
+}
+
+bool NameTooLong(const std::error_code& error) { return error == std::errc::filename_too_long; }
 
 std::filesystem::path LinkTarget(const std::filesystem::path& path) {
   std::filesystem::path file = path;

@@ -32,11 +32,21 @@ std::intptr_t Open(const std::filesystem::path& path, DWORD access, DWORD dispos
   return reinterpret_cast<std::intptr_t>(handle);
 }
 
+// A drive's own folders reached through the device namespace: \\.\C:\Plans\Route.pln.
+bool IsDrivePathInDeviceNamespace(const std::wstring& text) {
+  return text.size() >= 7 && std::iswalpha(text[4]) && text[5] == L':' &&
+         (text[6] == L'\\' || text[6] == L'/');
+}
+
 // CON, NUL, AUX, PRN, COM1 to COM9, LPT1 to LPT9, also with an extension ("nul.pln"), and any
-// path into the device namespace (\\.\pipe\...): a device, never a file, whatever folder it is in.
+// other path into the device namespace (\\.\pipe\...): a device, never a file, whatever folder
+// it is in.
 bool IsDeviceName(const std::filesystem::path& path) {
   const std::wstring& text = path.native();
-  if (text.rfind(L"\\\\.\\", 0) == 0 || text.rfind(L"//./", 0) == 0) return true;
+  if ((text.rfind(L"\\\\.\\", 0) == 0 || text.rfind(L"//./", 0) == 0) &&
+      !IsDrivePathInDeviceNamespace(text)) {
+    return true;
+  }
   std::wstring stem = path.filename().native();
   stem = stem.substr(0, stem.find(L'.'));
   while (!stem.empty() && stem.back() == L' ') stem.pop_back();
@@ -134,6 +144,15 @@ void NativeFile::SeekToStart(std::error_code& error) {
                                                                         : LastError();
 }
 
+void NativeFile::Truncate(std::uint64_t size, std::error_code& error) {
+  LARGE_INTEGER end{};
+  end.QuadPart = static_cast<LONGLONG>(size);
+  error =
+      SetFilePointerEx(Handle(handle_), end, nullptr, FILE_BEGIN) && SetEndOfFile(Handle(handle_))
+          ? std::error_code()
+          : LastError();
+}
+
 void NativeFile::Sync(std::error_code& error) {
   // A device written in place has nothing to flush.
   const bool disk = GetFileType(Handle(handle_)) == FILE_TYPE_DISK;
@@ -168,6 +187,31 @@ void PutInPlace(const std::filesystem::path& from, const std::filesystem::path& 
 bool IsSameFile(const std::filesystem::path& first, const std::filesystem::path& second) {
   std::error_code error;
   return std::filesystem::equivalent(first, second, error);
+}
+
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
+  // No access asked for: only the file's identity is read, whatever its permissions.
+  const HANDLE handle =
+      CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION information{};
+  const bool known = GetFileInformationByHandle(handle, &information) != 0;
+  CloseHandle(handle);
+  if (!known) return std::nullopt;
+  return FileIdentity{
+      information.dwVolumeSerialNumber,
+      (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+}
+
+bool RefusedForPermission(const std::error_code& error) {
+  return error.category() == std::system_category() && error.value() == ERROR_ACCESS_DENIED;
+}
+
+// A name over 255 characters is an invalid one to NTFS; a path over the limit is out of range.
+bool NameTooLong(const std::error_code& error) {
+  return error.category() == std::system_category() &&
+         (error.value() == ERROR_FILENAME_EXCED_RANGE || error.value() == ERROR_INVALID_NAME);
 }
 
 // Links are rare on Windows and the system resolves them when the file is opened.

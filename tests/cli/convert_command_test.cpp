@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "file_conversion.h"
+#include "plan_generator.h"
 #include "test_files.h"
 
 namespace tarnwick {
@@ -204,6 +205,116 @@ TEST(ConvertCommandTest, ConvertsTheFsxPlansOfAFolder) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("plans/deeper/FS9_d.pln")));
   EXPECT_FALSE(std::filesystem::exists(dir.File("plans/FS9_FS9_old.pln")));
 }
+
+}  // namespace
+}  // namespace tarnwick
+
+namespace tarnwick {
+namespace {
+
+// A second source whose FS9 plan would replace one the run wrote before: the first is kept.
+struct SameTargetCase {
+  std::string name;
+  // Makes the plans and gives the arguments, the first and second source and the target told.
+  std::vector<std::string> (*prepare)(const TempDir& dir);
+  std::string first;
+  std::string second;
+  std::string target;
+};
+
+class SameTargetTest : public ::testing::TestWithParam<SameTargetCase> {};
+
+TEST_P(SameTargetTest, WritesEachTargetOnceAndKeepsTheFirst) {
+  TempDir dir;
+  const std::vector<std::string> arguments = GetParam().prepare(dir);
+  const std::string first = dir.File(GetParam().first);
+  const std::string second = dir.File(GetParam().second);
+  const CommandRun run = RunCommand(arguments);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out.substr(0, first.size() + 4), first + " -> ");
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << run.out;
+  EXPECT_EQ(run.err, "tarnwick-convert: " + second + ": the FS9 plan " +
+                         dir.File(GetParam().target) + " was already written from " + first +
+                         " in this run\n");
+  EXPECT_EQ(ReadFile(dir.File(GetParam().target)), testing::ConvertInMemory(ReadFile(first)));
+}
+
+// Two different plans of one name, in the folders "a" and "b".
+void TwoPlansOfOneName(const TempDir& dir) {
+  std::filesystem::create_directories(dir.File("a"));
+  std::filesystem::create_directories(dir.File("b"));
+  std::filesystem::create_directories(dir.File("out"));
+  WriteFile(dir.File("a/x.pln"), ReadFile(kExample));
+  WriteFile(dir.File("b/x.pln"), GeneratePlan(3));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, SameTargetTest,
+    ::testing::Values(
+        SameTargetCase{"TwoFilesIntoOneFolder",
+                       [](const TempDir& dir) {
+                         TwoPlansOfOneName(dir);
+                         return std::vector<std::string>{"-o", dir.File("out"), dir.File("a/x.pln"),
+                                                         dir.File("b/x.pln")};
+                       },
+                       "a/x.pln", "b/x.pln", "out/FS9_x.pln"},
+        SameTargetCase{
+            "TwoFoldersIntoOneFolder",
+            [](const TempDir& dir) {
+              TwoPlansOfOneName(dir);
+              return std::vector<std::string>{"-o", dir.File("out"), dir.File("a"), dir.File("b")};
+            },
+            "a/x.pln", "b/x.pln", "out/FS9_x.pln"},
+        SameTargetCase{"TwoSpellingsOfOneFolder",
+                       [](const TempDir& dir) {
+                         TwoPlansOfOneName(dir);
+                         return std::vector<std::string>{dir.File("a"), dir.File("b/../a")};
+                       },
+                       "a/x.pln", "b/../a/x.pln", "b/../a/FS9_x.pln"},
+        SameTargetCase{
+            "ALinkToTheFolder",
+            [](const TempDir& dir) {
+              TwoPlansOfOneName(dir);
+              std::filesystem::create_directory_symlink("a", dir.File("link"));
+              return std::vector<std::string>{dir.File("a/x.pln"), dir.File("link/x.pln")};
+            },
+            "a/x.pln", "link/x.pln", "link/FS9_x.pln"}),
+    [](const auto& test) { return test.param.name; });
+
+// Where the program expands patterns itself (Windows), the question mark of a \\?\ prefix is
+// part of the path, but a * or ? after it is still a pattern.
+struct PatternCase {
+  std::string name;
+  std::string file;
+  bool expanded;
+};
+
+class PatternTest : public ::testing::TestWithParam<PatternCase> {};
+
+TEST_P(PatternTest, ExpandsOnlyPatternsPastAPathPrefix) {
+  std::vector<std::string> expanded;
+  const PatternExpander expander = [&](const std::string& pattern) {
+    expanded.push_back(pattern);
+    return std::vector<std::string>{};
+  };
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(RunConvertCommand({GetParam().file}, out, err, Windows1252CaseRules(), expander), 1);
+  EXPECT_EQ(expanded, GetParam().expanded ? std::vector<std::string>{GetParam().file}
+                                          : std::vector<std::string>{});
+  EXPECT_EQ(err.str(), "tarnwick-convert: " + GetParam().file + ": no such file\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PatternTest,
+    ::testing::Values(PatternCase{"LongPath", R"(\\?\C:\Plans\Route.pln)", false},
+                      PatternCase{"DevicePath", R"(\\.\C:\Plans\Route.pln)", false},
+                      PatternCase{"LongPathWithSlashes", "//?/C:/Plans/Route.pln", false},
+                      PatternCase{"StarAfterTheLongPathPrefix", R"(\\?\C:\Plans\*.pln)", true},
+                      PatternCase{"QuestionMarkAfterThePrefix", R"(\\?\C:\Plans\Route?.pln)", true},
+                      PatternCase{"QuestionMarkWithoutPrefix", R"(C:\Plans\?.pln)", true},
+                      PatternCase{"QuestionMarkInTheFirstPlaces", R"(?\Plans\Route.pln)", true}),
+    [](const auto& test) { return test.param.name; });
 
 }  // namespace
 }  // namespace tarnwick

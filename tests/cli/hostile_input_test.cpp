@@ -83,14 +83,22 @@ struct NotRun {
   std::string why;
 };
 
-// A 64 KiB tmpfs over the folder "out", unmounted when the guard goes.
+// What is left on the small disk once the case is prepared.
+enum class Disk {
+  Unlimited,    // no small disk
+  NoSpaceLeft,  // every byte taken
+  NoInodeLeft,  // bytes left, but no file can be made
+  NothingLeft,  // neither
+};
+
+// A 64 KiB tmpfs of a few inodes over the folder "out", unmounted when the guard goes.
 class SmallDisk {
  public:
   explicit SmallDisk(std::string folder) : folder_(std::move(folder)) {
     fs::create_directories(folder_);
     if (std::system(
-            ("mount -t tmpfs -o size=64k tmpfs " + Quoted(folder_) + " 2>/dev/null").c_str()) !=
-        0) {
+            ("mount -t tmpfs -o size=64k,nr_inodes=8 tmpfs " + Quoted(folder_) + " 2>/dev/null")
+                .c_str()) != 0) {
       throw NotRun{"mounting a tmpfs was refused, so the full-disk case did not run"};
     }
     mounted_ = true;
@@ -101,15 +109,26 @@ class SmallDisk {
   SmallDisk(const SmallDisk&) = delete;
   SmallDisk& operator=(const SmallDisk&) = delete;
 
+  void Fill(Disk disk) const {
+    if (disk == Disk::NoSpaceLeft || disk == Disk::NothingLeft) FillSpace();
+    if (disk == Disk::NoInodeLeft || disk == Disk::NothingLeft) FillInodes();
+  }
+
+ private:
   // Takes every byte that is left.
-  void Fill() const {
+  void FillSpace() const {
     std::ofstream filler(folder_ + "/filler", std::ios::binary);
     const std::string block(512, 'f');
     while (filler.write(block.data(), static_cast<std::streamsize>(block.size()))) {
     }
   }
 
- private:
+  // Takes every inode that is left, with empty files.
+  void FillInodes() const {
+    for (int i = 0; std::ofstream(folder_ + "/inode" + std::to_string(i)); ++i) {
+    }
+  }
+
   std::string folder_;
   bool mounted_ = false;
 };
@@ -143,7 +162,8 @@ struct HostileCase {
   std::string reason;  // the end of the stderr line ("{target}" stands for the target's path)
   Target target;
   Run run = Run::Once;
-  bool smallDisk = false;  // the folder "out" is a small tmpfs, filled after `prepare`
+  Disk disk = Disk::Unlimited;  // the folder "out" is a small tmpfs, filled after `prepare`
+  std::string sourceName = "plan.pln";
 };
 
 void Source(const TempDir& dir, const std::string& bytes) {
@@ -162,14 +182,14 @@ std::string OutputArguments(const TempDir& dir, Output output) {
   return "";
 }
 
-std::string TargetPath(const TempDir& dir, Output output) {
+std::string TargetPath(const TempDir& dir, Output output, const std::string& sourceName) {
   switch (output) {
     case Output::Beside:
-      return dir.File("FS9_plan.pln");
+      return dir.File("FS9_" + sourceName);
     case Output::Folder:
-      return dir.File("out/FS9_plan.pln");
+      return dir.File("out/FS9_" + sourceName);
     case Output::MissingFolder:
-      return dir.File("none/FS9_plan.pln");
+      return dir.File("none/FS9_" + sourceName);
   }
   return "";
 }
@@ -188,7 +208,7 @@ TEST_P(HostileInputTest, TellsTheUserAndKeepsTheSource) {
   const HostileCase& hostile = GetParam();
   TempDir dir;
   std::optional<SmallDisk> disk;
-  if (hostile.smallDisk) {
+  if (hostile.disk != Disk::Unlimited) {
     try {
       disk.emplace(dir.File("out"));
     } catch (const NotRun& notRun) {
@@ -196,11 +216,11 @@ TEST_P(HostileInputTest, TellsTheUserAndKeepsTheSource) {
     }
   }
   hostile.prepare(dir);
-  if (disk) disk->Fill();
-  const std::string source = dir.File("plan.pln");
+  if (disk) disk->Fill(hostile.disk);
+  const std::string source = dir.File(hostile.sourceName);
   const bool sourceIsFile = fs::is_regular_file(source);
   const std::string sourceBefore = sourceIsFile ? ReadFile(source) : "";
-  const std::string target = TargetPath(dir, hostile.output);
+  const std::string target = TargetPath(dir, hostile.output, hostile.sourceName);
   const bool targetWasFile = fs::is_regular_file(target);
   const std::string targetBefore = targetWasFile ? ReadFile(target) : "";
   // What the conversion itself writes for this source, made once when a case needs it.
@@ -257,7 +277,7 @@ TEST_P(HostileInputTest, TellsTheUserAndKeepsTheSource) {
     const std::string name = entry.path().filename().string();
     if (entry.path().extension() != ".tmp") continue;
     EXPECT_EQ(hostile.run, Run::KilledPartWay) << name;
-    EXPECT_EQ(name.rfind("FS9_plan.pln.", 0), 0u) << name;
+    EXPECT_EQ(name.rfind("FS9_" + hostile.sourceName + ".", 0), 0u) << name;
   }
 }
 
@@ -274,6 +294,13 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"Directory",
                     [](const TempDir& dir) { fs::create_directory(dir.File("plan.pln")); },
                     Output::Beside, false, 1, "no .pln plan in this folder", Target::Absent},
+        HostileCase{"UnreadableFolder",
+                    [](const TempDir& dir) {
+                      fs::create_directory(dir.File("plan.pln"));
+                      WriteFile(dir.File("plan.pln/inside.pln"), kExample);
+                      fs::permissions(dir.File("plan.pln"), fs::perms::none);
+                    },
+                    Output::Beside, true, 1, "cannot be read: Permission denied", Target::Absent},
         HostileCase{
             "EndlessDevice",
             [](const TempDir& dir) { fs::create_symlink("/dev/zero", dir.File("plan.pln")); },
@@ -357,6 +384,22 @@ void OutputFolder(const TempDir& dir) {
   fs::create_directory(dir.File("out"));
 }
 
+void OldPlanInOutputFolder(const TempDir& dir) {
+  OutputFolder(dir);
+  WriteFile(dir.File("out/FS9_plan.pln"), "an FS9 plan edited by hand");
+}
+
+// A folder that refuses new files to the user, holding a plan the user may write.
+void WritableTargetInReadOnlyFolder(const TempDir& dir, const std::string& old) {
+  OutputFolder(dir);
+  WriteFile(dir.File("out/FS9_plan.pln"), old);
+  fs::permissions(dir.File("out/FS9_plan.pln"), fs::perms::all);
+  fs::permissions(dir.File("out"), fs::perms::owner_read | fs::perms::owner_exec |
+                                       fs::perms::others_read | fs::perms::others_exec);
+}
+
+const std::string kLongName = std::string(242, 'n') + ".pln";
+
 INSTANTIATE_TEST_SUITE_P(
     Targets, HostileInputTest,
     ::testing::Values(
@@ -412,7 +455,7 @@ INSTANTIATE_TEST_SUITE_P(
                       WriteFile(dir.File("out/FS9_plan.pln"), "an FS9 plan edited by hand");
                     },
                     Output::Folder, false, 1, NotWritten("No space left on device"),
-                    Target::Untouched, Run::Once, true},
+                    Target::Untouched, Run::Once, Disk::NoSpaceLeft},
         HostileCase{"KilledPartWay",
                     [](const TempDir& dir) {
                       Source(dir, GeneratePlan(100000));
@@ -442,6 +485,61 @@ INSTANTIATE_TEST_SUITE_P(
                       fs::create_symlink(dir.File("edited.pln"), dir.File("out/FS9_plan.pln"));
                     },
                     Output::Folder, false, 0, "", Target::Converted}),
+    [](const auto& test) { return test.param.name; });
+
+// Where no file can be made beside the target, or the disk fills up while the old plan is
+// overwritten in place. The old plan, perhaps edited by hand in FS9, is never lost.
+INSTANTIATE_TEST_SUITE_P(
+    NoRoomBeside, HostileInputTest,
+    ::testing::Values(
+        // No file can be made beside it: the run fails and the old plan stays, never emptied.
+        HostileCase{"NoInodeLeftOverAnExistingTarget",
+                    [](const TempDir& dir) { OldPlanInOutputFolder(dir); }, Output::Folder, false,
+                    1, NotWritten("No space left on device"), Target::Untouched, Run::Once,
+                    Disk::NoInodeLeft},
+        HostileCase{"NothingLeftOverAnExistingTarget",
+                    [](const TempDir& dir) {
+                      OldPlanInOutputFolder(dir);
+                      Source(dir, GeneratePlan(1000));
+                    },
+                    Output::Folder, false, 1, NotWritten("No space left on device"),
+                    Target::Untouched, Run::Once, Disk::NothingLeft},
+        // The temporary name would pass the file system's 255 bytes: a shorter one is taken.
+        HostileCase{"TargetNameOf250Bytes",
+                    [](const TempDir& dir) {
+                      WriteFile(dir.File(kLongName), kExample);
+                      fs::create_directory(dir.File("out"));
+                    },
+                    Output::Folder, false, 0, "", Target::Converted, Run::Once, Disk::Unlimited,
+                    kLongName},
+        // Overwritten in place, a longer old plan leaves no tail.
+        HostileCase{"ReadOnlyFolderWithLongerWritableTarget",
+                    [](const TempDir& dir) {
+                      WritableTargetInReadOnlyFolder(dir, std::string(1'000'000, 'x'));
+                    },
+                    Output::Folder, true, 0, "", Target::Converted},
+        // Its bytes are held in memory while it is overwritten: a large one is not.
+        HostileCase{"ReadOnlyFolderWithTargetOverTheLimit",
+                    [](const TempDir& dir) {
+                      WritableTargetInReadOnlyFolder(dir, std::string(5'000'000, 'x'));
+                    },
+                    Output::Folder, true, 1, NotWritten("File too large"), Target::Untouched},
+        HostileCase{"ReadOnlyFolderWithWriteOnlyTarget",
+                    [](const TempDir& dir) {
+                      WritableTargetInReadOnlyFolder(dir, "old");
+                      fs::permissions(dir.File("out/FS9_plan.pln"), fs::perms::owner_write |
+                                                                        fs::perms::group_write |
+                                                                        fs::perms::others_write);
+                    },
+                    Output::Folder, true, 1, NotWritten("Permission denied"), Target::Untouched},
+        // The new plan does not fit in the old one's space: the old bytes are written back.
+        HostileCase{"ReadOnlyFolderWithWritableTargetOnAFullDisk",
+                    [](const TempDir& dir) {
+                      WritableTargetInReadOnlyFolder(dir, "an FS9 plan edited by hand");
+                      Source(dir, GeneratePlan(1000));
+                    },
+                    Output::Folder, true, 1, NotWritten("No space left on device"),
+                    Target::Untouched, Run::Once, Disk::NoSpaceLeft}),
     [](const auto& test) { return test.param.name; });
 
 }  // namespace

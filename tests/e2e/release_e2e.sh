@@ -76,6 +76,35 @@ check "a pattern that matches nothing fails (status $status)" test "$status" = 1
 check "and is reported as no such file" \
   test "$(tr -d '\r' <"$work/none.err")" = "tarnwick-convert: $pattern: no such file"
 
+# Paths given with the \\?\ prefix, as long paths are: its question mark is no pattern.
+long() { echo "\\\\?\\$(windows_path "$1")"; }
+mkdir -p "$work/long-folder" "$work/long-pattern" "$work/long-file"
+convert -o "$(long "$work/long-folder")" "$(long "$work/corpus")" >/dev/null 2>"$work/long.err"
+check "a \\\\?\\ folder converts the same plans as the wildcard" \
+  diff <(ls "$work/windows") <(ls "$work/long-folder")
+check "into a \\\\?\\ folder, with the same bytes" \
+  diff -r "$work/linux" "$work/long-folder"
+convert -o "$(windows_path "$work/long-pattern")" "$(long "$work/corpus")\\*.pln" >/dev/null 2>&1
+check "a pattern after the \\\\?\\ prefix still expands" \
+  diff <(ls "$work/windows") <(ls "$work/long-pattern")
+cp "$examples/EDDF-EDDM.pln" "$work/long-file/Route.pln"
+convert "$(long "$work/long-file/Route.pln")" >"$work/long-file.out" 2>&1
+check "a \\\\?\\ file is converted, not taken for a pattern" \
+  cmp -s "$work/long-file/FS9_Route.pln" "$examples/FS9_EDDF-EDDM.pln"
+mkdir -p "$work/device-path"
+convert -o "$(windows_path "$work/device-path")" "\\\\.\\$(windows_path "$work/long-file/Route.pln")" \
+  >/dev/null 2>&1
+check "a \\\\.\\C:\\ file is a file, not a device" \
+  cmp -s "$work/device-path/FS9_Route.pln" "$examples/FS9_EDDF-EDDM.pln"
+
+# One folder by two spellings: its plan is written once, and the second source is refused.
+mkdir -p "$work/twice"
+convert -o "$(windows_path "$work/twice")" "$(windows_path "$work/long-file")" \
+  "$(long "$work/long-file")" >/dev/null 2>"$work/twice.err"
+status=$?
+check "a second source of one FS9 plan fails the run (status $status)" test "$status" = 1
+check "and is told the plan was already written" grep -q " was already written from " "$work/twice.err"
+
 # A folder that code page 1252 cannot spell.
 mkdir -p "$work/Łódź"
 cp "$examples/EDDF-EDDM.pln" "$work/Łódź/Route.pln"

@@ -8,7 +8,10 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "plan_generator.h"
+#include "system_calls.h"
 #include "test_files.h"
 
 namespace tarnwick {
@@ -73,6 +76,10 @@ std::string Beside(const TempDir& dir) { return dir.File("FS9_plan.pln"); }
 std::string OldTarget(const TempDir& dir) {
   WriteFile(Beside(dir), kOld);
   return Beside(dir);
+}
+
+std::ptrdiff_t EntriesIn(const TempDir& dir) {
+  return std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator());
 }
 
 fs::perms Permissions(const std::string& path) { return fs::status(path).permissions(); }
@@ -149,11 +156,50 @@ TEST(TargetReplacementTest, WritesThroughALinkAndKeepsIt) {
   EXPECT_EQ(ReadFile(dir.File("real/edited.pln")), kConverted);
 }
 
+// The new plan is on the disk before it takes the old one's name: a crash in between leaves the
+// old plan or the whole new one, never an empty file under the target's name.
+TEST(TargetReplacementTest, SyncsTheNewPlanBeforeItTakesTheOldOnesPlace) {
+  TempDir dir;
+  WriteFile(dir.File("plan.pln"), kExample);
+  const std::string target = OldTarget(dir);
+  testing::TakeSyncAndRenameCalls();
+  EXPECT_EQ(ConvertFlightPlan(dir.File("plan.pln"), target).result, ConversionResult::Converted);
+  const std::vector<std::string> calls = testing::TakeSyncAndRenameCalls();
+  ASSERT_EQ(calls.size(), 2u);
+  const std::string renamed = "rename " + dir.File("FS9_plan.pln.");
+  ASSERT_EQ(calls[1].rfind(renamed, 0), 0u) << calls[1];
+  const std::string temporary = calls[1].substr(7, calls[1].find(' ', renamed.size()) - 7);
+  EXPECT_EQ(calls[1], "rename " + temporary + " " + target);
+  EXPECT_EQ(calls[0], "fsync " + fs::weakly_canonical(temporary).string());
+  EXPECT_EQ(fs::path(temporary).extension(), ".tmp");
+}
+
+// A disk that fails to read the source at any point leaves the old plan and says so.
+class SourceReadFailureTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(SourceReadFailureTest, LeavesTheOldPlanAndTellsWhy) {
+  TempDir dir;
+  WriteFile(dir.File("plan.pln"), GeneratePlan(20000));
+  const std::string target = OldTarget(dir);
+  testing::FailReadsAfter(GetParam());
+  const ConversionReport report = ConvertFlightPlan(dir.File("plan.pln"), target);
+  testing::EndReadFailures();
+  EXPECT_EQ(report.result, ConversionResult::SourceNotReadable);
+  EXPECT_EQ(report.reason, "Input/output error");
+  EXPECT_EQ(ReadFile(target), kOld);
+  EXPECT_EQ(EntriesIn(dir), 2);
+}
+
+// Before the first read, within the first piece, and while the target is being written.
+INSTANTIATE_TEST_SUITE_P(ReadsBeforeTheFailure, SourceReadFailureTest,
+                         ::testing::Values(0, 1, 2, 3, 10, 50));
+
 struct SourceCase {
   std::string name;
   void (*prepare)(const TempDir& dir);
   ConversionResult result;
   FileKind kind;
+  std::string source = "plan.pln";
 };
 
 class SourceStateTest : public ::testing::TestWithParam<SourceCase> {};
@@ -162,12 +208,12 @@ TEST_P(SourceStateTest, OnlyFsxPlansInRegularFilesTouchTheTarget) {
   TempDir dir;
   GetParam().prepare(dir);
   const std::string target = OldTarget(dir);
-  const ConversionReport report = ConvertFlightPlan(dir.File("plan.pln"), target);
+  const std::ptrdiff_t entries = EntriesIn(dir);
+  const ConversionReport report = ConvertFlightPlan(dir.File(GetParam().source), target);
   EXPECT_EQ(report.result, GetParam().result);
   EXPECT_EQ(report.sourceKind, GetParam().kind);
   EXPECT_EQ(ReadFile(target), kOld);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()),
-            GetParam().kind == FileKind::Missing ? 1 : 2);
+  EXPECT_EQ(EntriesIn(dir), entries);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -186,7 +232,11 @@ INSTANTIATE_TEST_SUITE_P(
             ConversionResult::SourceNotReadable, FileKind::Other},
         SourceCase{"Fs9Plan",
                    [](const TempDir& dir) { WriteFile(dir.File("plan.pln"), kConverted); },
-                   ConversionResult::NotFsxPlan, FileKind::Regular}),
+                   ConversionResult::NotFsxPlan, FileKind::Regular},
+        // A path through a file names nothing.
+        SourceCase{"PathThroughAFile",
+                   [](const TempDir& dir) { WriteFile(dir.File("plan.pln"), kExample); },
+                   ConversionResult::SourceNotReadable, FileKind::Missing, "plan.pln/x.pln"}),
     [](const auto& test) { return test.param.name; });
 
 }  // namespace
