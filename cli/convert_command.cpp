@@ -96,8 +96,10 @@ class LossWarnings : public ConversionObserver {
   LossWarnings(const std::string& source, std::ostream& err) : source_(source), err_(err) {}
 
   void WaypointLeftOut(const LeftOutWaypoint& waypoint) override {
+    // An element without id or ident has no name to give.
     err_ << kProgram << ": " << source_ << ':' << waypoint.line << ": waypoint "
-         << waypoint.identifier << " left out: " << Loss(waypoint.loss) << std::endl;
+         << (waypoint.identifier.empty() ? "" : waypoint.identifier + " ")
+         << "left out: " << Loss(waypoint.loss) << std::endl;
   }
 
  private:

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "character_references.h"
+#include "header_airports.h"
 #include "plan_format.h"
 #include "position_conversion.h"
 #include "waypoint_section.h"
@@ -36,25 +37,29 @@ std::string DecodedText(std::string value, const CaseRules& rules) {
 }
 
 std::string_view RouteTypeDigit(std::string_view routeType) {
-  if (routeType.empty()) return "0";
+  // FSX leaves the element out for a direct route; later planners write it.
+  if (routeType.empty() || routeType == "direct") return "0";
   if (routeType == "vor") return "1";
   if (routeType == "lowalt") return "2";
   if (routeType == "highalt") return "3";
   return "";
 }
 
-// "departure_id=" and "destination_id=": the airport's identifier and its converted position.
-void WriteAirportLine(SourceScanner& scanner, TargetWriter& writer, std::string_view key,
-                      std::string_view idTag, std::string_view positionTag) {
+// "departure_id=" and "destination_id=": the airport's identifier and its converted position,
+// which are given back as written.
+HeaderAirport WriteAirportLine(SourceScanner& scanner, TargetWriter& writer, std::string_view key,
+                               std::string_view idTag, std::string_view positionTag) {
   const CaseRules& rules = scanner.Rules();
-  writer.WriteText(key);
-  writer.WriteText(UpperText(FindFromStart(scanner, idTag), rules));
-  writer.WriteText(", ");
-  writer.WriteText(rules.Upper(ConvertPosition(FindFromStart(scanner, positionTag))));
+  HeaderAirport airport{UpperText(FindFromStart(scanner, idTag), rules), std::nullopt};
+  const std::string coordinate = FindFromStart(scanner, positionTag);
+  std::string position = rules.Upper(ConvertPosition(coordinate));
+  writer.WriteText(key, airport.identifier, ", ", position);
   writer.EndLine();
+  if (!coordinate.empty()) airport.position = std::move(position);
+  return airport;
 }
 
-void WriteHeaderSection(SourceScanner& scanner, TargetWriter& writer) {
+HeaderAirports WriteHeaderSection(SourceScanner& scanner, TargetWriter& writer) {
   const CaseRules& rules = scanner.Rules();
   WriteLine(writer, SectionLine, "");
   WriteLine(writer, AppVersionLine, "");
@@ -68,14 +73,17 @@ void WriteHeaderSection(SourceScanner& scanner, TargetWriter& writer) {
   WriteLine(writer, "routetype=", RouteTypeDigit(FindFromStart(scanner, tags::RouteType)));
   WriteLine(writer, "cruising_altitude=",
             DecodedText(FindFromStart(scanner, tags::CruisingAltitude), rules));
-  WriteAirportLine(scanner, writer, "departure_id=", tags::DepartureId, tags::DeparturePosition);
-  WriteAirportLine(scanner, writer, "destination_id=", tags::DestinationId,
-                   tags::DestinationPosition);
+  HeaderAirports airports;
+  airports.departure = WriteAirportLine(scanner, writer, "departure_id=", tags::DepartureId,
+                                        tags::DeparturePosition);
+  airports.destination = WriteAirportLine(scanner, writer, "destination_id=", tags::DestinationId,
+                                          tags::DestinationPosition);
   for (const auto& [key, tag] : {std::pair{"departure_position=", tags::ParkingPosition},
                                  std::pair{"departure_name=", tags::DepartureName},
                                  std::pair{"destination_name=", tags::DestinationName}}) {
     WriteLine(writer, key, UpperText(FindFromStart(scanner, tag), rules));
   }
+  return airports;
 }
 
 }  // namespace
@@ -90,10 +98,10 @@ bool IsFsxFlightPlan(SourceScanner& scanner) {
 
 std::int64_t WriteFs9Plan(SourceScanner& scanner, TargetWriter& writer,
                           ConversionObserver* observer) {
-  WriteHeaderSection(scanner, writer);
+  const HeaderAirports airports = WriteHeaderSection(scanner, writer);
   // Every waypoint element counts, wherever it stands and whatever header element is missing.
   scanner.RewindSource();
-  return WaypointSection(scanner, writer, observer);
+  return WaypointSection(scanner, writer, airports, observer);
 }
 
 }  // namespace tarnwick

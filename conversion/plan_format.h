@@ -13,6 +13,8 @@ inline constexpr std::string_view FormatMarker = "<descr>acexml document</descr>
 inline constexpr std::string_view DocumentEnd = "</simbase.document>";
 // The normalised line that ends one waypoint element.
 inline constexpr std::string_view WaypointEnd = "</atcwaypoint>";
+// The normalised line that starts a waypoint element without an id attribute.
+inline constexpr std::string_view BareWaypointStart = "<atcwaypoint>";
 
 namespace tags {
 inline constexpr std::string_view Title = "<title>";
@@ -32,6 +34,7 @@ inline constexpr std::string_view WaypointStart = "<atcwaypoint id=";
 inline constexpr std::string_view WaypointType = "<atcwaypointtype>";
 inline constexpr std::string_view WorldPosition = "<worldposition>";
 inline constexpr std::string_view Region = "<icaoregion>";
+inline constexpr std::string_view Ident = "<icaoident>";
 }  // namespace tags
 
 inline constexpr std::string_view SectionLine = "[flightplan]";

@@ -78,18 +78,55 @@ void AppendCoordinate(std::string& out, std::string_view degrees, double minutes
   out.append("', ");
 }
 
-// Decimal degrees, "n70.743103" or "w022.5" or "s5": the letter, one to three digits, and
-// optionally a point with digits after it. Gives the length of the whole degrees text (letter and
-// digits before the point), or 0 when the coordinate has another form.
+// The digits of decimal degrees, "70.743103" or "022.5" or "5": one to three digits, and
+// optionally a point with digits after it. Gives the number of whole-degree digits, or 0 when the
+// text has another form.
+std::size_t WholeDegreeDigits(std::string_view digits) {
+  const std::size_t whole = CountDigits(digits, 0);
+  if (whole < 1 || whole > 3) return 0;
+  if (whole == digits.size()) return whole;
+  const std::size_t fractionDigits = CountDigits(digits, whole + 1);
+  const bool fraction = digits[whole] == '.' && fractionDigits > 0;
+  return fraction && whole + 1 + fractionDigits == digits.size() ? whole : 0;
+}
+
+// Decimal degrees after a hemisphere letter, "n70.743103" or "w022.5" or "s5". Gives the length
+// of the whole degrees text (letter and digits before the point), or 0 for another form.
 std::size_t DecimalDegreesLength(std::string_view coordinate) {
   if (coordinate.empty() || !IsHemisphereLetter(coordinate.front())) return 0;
-  const std::size_t wholeDigits = CountDigits(coordinate, 1);
-  const std::size_t degrees = 1 + wholeDigits;
-  if (wholeDigits < 1 || wholeDigits > 3) return 0;
-  if (degrees == coordinate.size()) return degrees;
-  const std::size_t fractionDigits = CountDigits(coordinate, degrees + 1);
-  const bool fraction = coordinate[degrees] == '.' && fractionDigits > 0;
-  return fraction && degrees + 1 + fractionDigits == coordinate.size() ? degrees : 0;
+  const std::size_t whole = WholeDegreeDigits(coordinate.substr(1));
+  return whole == 0 ? 0 : 1 + whole;
+}
+
+// The hemisphere letters of one field, for a coordinate without a sign or with '+', and for one
+// with '-'.
+struct Hemispheres {
+  char positive;
+  char negative;
+};
+constexpr Hemispheres kLatitude{'n', 's'};
+constexpr Hemispheres kLongitude{'e', 'w'};
+
+// Degrees text and minutes of decimal degrees whose degrees text is given, from their digits.
+void AppendDecimalDegrees(std::string& out, std::string_view degrees, std::string_view digits) {
+  const double value = ReadDecimalNumber(digits);
+  AppendCoordinate(out, degrees, (value - std::floor(value)) * 60.0);
+}
+
+// Signed decimal degrees, "54.285833" or "-130.444678" or "+5": an optional sign and the digits
+// of decimal degrees, converted as they are after the letter that their field and sign give.
+// False, with nothing appended, for any other form.
+bool AppendSignedDecimalDegrees(std::string& out, std::string_view coordinate,
+                                Hemispheres hemispheres) {
+  const bool sign = !coordinate.empty() && (coordinate.front() == '+' || coordinate.front() == '-');
+  const std::string_view digits = coordinate.substr(sign ? 1 : 0);
+  const std::size_t whole = WholeDegreeDigits(digits);
+  if (whole == 0) return false;
+  std::array<char, 4> degrees{coordinate.front() == '-' ? hemispheres.negative
+                                                        : hemispheres.positive};
+  std::copy_n(digits.begin(), whole, degrees.begin() + 1);
+  AppendDecimalDegrees(out, {degrees.data(), 1 + whole}, digits);
+  return true;
 }
 
 // Where the degree sign stands, it becomes "* ". A one-byte sign (B0 right after a degree digit,
@@ -183,18 +220,19 @@ std::optional<CanonicalCoordinate> ReadCanonicalCoordinate(std::string_view text
                              minutes + secondsValue * SecondsFactor};
 }
 
-// One coordinate as degrees text, "* ", minutes field and "', ", appended to `out`.
-void AppendConvertedCoordinate(std::string& out, std::string_view text) {
+// One coordinate of the field that `hemispheres` belong to as degrees text, "* ", minutes field
+// and "', ", appended to `out`.
+void AppendConvertedCoordinate(std::string& out, std::string_view text, Hemispheres hemispheres) {
   if (const auto canonical = ReadCanonicalCoordinate(text);
       canonical && canonical->length == text.size()) {
     AppendCoordinate(out, text.substr(0, canonical->degrees), canonical->minutes);
     return;
   }
   if (const std::size_t degrees = DecimalDegreesLength(text); degrees > 0) {
-    const double value = ReadDecimalNumber(text.substr(1));
-    AppendCoordinate(out, text.substr(0, degrees), (value - std::floor(value)) * 60.0);
+    AppendDecimalDegrees(out, text.substr(0, degrees), text.substr(1));
     return;
   }
+  if (AppendSignedDecimalDegrees(out, text, hemispheres)) return;
   std::array<char, 64> room;
   std::string spare;
   const std::string_view coordinate = MarkDegreeSign(text, room, spare);
@@ -249,8 +287,8 @@ void AppendConvertedPosition(std::string& out, std::string_view position) {
       secondComma == npos ? std::string_view{}
                           : input.substr(firstComma + 1, secondComma - firstComma - 1);
   const std::string_view altitude = secondComma == npos ? input : input.substr(secondComma + 1);
-  AppendConvertedCoordinate(out, TrimWhiteSpace(latitude));
-  AppendConvertedCoordinate(out, TrimWhiteSpace(longitude));
+  AppendConvertedCoordinate(out, TrimWhiteSpace(latitude), kLatitude);
+  AppendConvertedCoordinate(out, TrimWhiteSpace(longitude), kLongitude);
   out.append(TrimWhiteSpace(altitude));
 }
 

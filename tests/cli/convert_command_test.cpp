@@ -164,22 +164,29 @@ TEST(ConvertCommandTest, WarnsOfEveryWaypointLeftOut) {
   const auto cut = [&](std::string_view from, std::string_view to) {
     plan.erase(plan.find(from), plan.find(to, plan.find(from)) - plan.find(from));
   };
-  cut("<WorldPosition>N50", "</ATCWaypoint>");    // EDDF
+  cut("<WorldPosition>N50", "</ATCWaypoint>");    // EDDF, which the header places
   cut("<ATCWaypointType>VOR", "</ATCWaypoint>");  // SPR
-  plan.erase(plan.rfind("<ICAO>"));               // the file ends inside EDDM
+  // RDG by a name in its id, as later planners write it: named by its ident all the same.
+  plan.replace(plan.find("id=\"RDG\""), 8, "id=\"Roding\"");
+  cut("<WorldPosition>N48\xC2\xB0 58", "<ICAO>");
+  // TABUM without its id and its ident: a waypoint of no name.
+  plan.replace(plan.find("<ATCWaypoint id=\"TABUM\">"), 24, "<ATCWaypoint>");
+  cut("<WorldPosition>N49\xC2\xB0 49", "</ATCWaypoint>");
+  plan.erase(plan.rfind("<ICAO>"));  // the file ends inside EDDM
   WriteFile(dir.File("Route.pln"), plan);
-  const auto line = [&](std::string_view identifier) {
-    const std::size_t at = plan.find("<ATCWaypoint id=\"" + std::string(identifier));
+  const auto line = [&](std::string_view startTag) {
+    const std::size_t at = plan.find("<ATCWaypoint" + std::string(startTag));
     return std::to_string(1 + std::count(plan.begin(), plan.begin() + static_cast<long>(at), '\n'));
   };
   const CommandRun run = RunCommand({dir.File("Route.pln")});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out,
-            dir.File("Route.pln") + " -> " + dir.File("FS9_Route.pln") + " (3 waypoints)\n");
+            dir.File("Route.pln") + " -> " + dir.File("FS9_Route.pln") + " (2 waypoints)\n");
   const std::string prefix = "tarnwick-convert: " + dir.File("Route.pln") + ":";
-  EXPECT_EQ(run.err, prefix + line("EDDF") + ": waypoint EDDF left out: it has no position\n" +
-                         prefix + line("SPR") + ": waypoint SPR left out: it has no type\n" +
-                         prefix + line("EDDM") +
+  EXPECT_EQ(run.err, prefix + line(">") + ": waypoint left out: it has no position\n" + prefix +
+                         line(" id=\"SPR") + ": waypoint SPR left out: it has no type\n" + prefix +
+                         line(" id=\"Roding") + ": waypoint RDG left out: it has no position\n" +
+                         prefix + line(" id=\"EDDM") +
                          ": waypoint EDDM left out: the plan ends inside it\n");
 }
 

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "test_files.h"
@@ -116,6 +118,38 @@ std::string TargetWith(std::size_t index, const char* line) {
   return TargetBytes(lines);
 }
 
+// kTargetLines with each line at an index replaced, or removed when its text is null.
+std::string TargetWith(std::vector<std::pair<std::size_t, const char*>> changes) {
+  std::vector<std::string> lines = kTargetLines;
+  std::sort(changes.begin(), changes.end(), [](auto a, auto b) { return a.first > b.first; });
+  for (const auto& [index, line] : changes) {
+    if (line == nullptr) {
+      lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(index));
+    } else {
+      lines[index] = line;
+    }
+  }
+  return TargetBytes(lines);
+}
+
+// TargetWith(changes) with KABC's line left out and the lines behind it numbered on from 0.
+std::string TargetWithoutKabc(std::vector<std::pair<std::size_t, const char*>> changes = {}) {
+  changes.insert(changes.end(),
+                 {{12, "waypoint.0=K1, ABC, , ABC, V, N47* 26.13', W122* 18.58', +000000.00,"},
+                  {13, "waypoint.1=K1, WP1, , WP1, I, N47* 30.00', W122* 10.50', +000000.00,"},
+                  {14, nullptr}});
+  return TargetWith(changes);
+}
+
+// KABC's element as later planners write the plan's airports: named, with the ident FS9 looks up
+// in <ICAOIdent> and no position, which the header gives.
+SourcePlan AirportWithoutPosition(std::string_view ident) {
+  const std::string start = R"(<ATCWaypoint id="An airport">)";
+  SourcePlan plan;
+  plan.Without("+000429.00").Replace("id=\"KABC\"", start + "\n" + Element("ICAOIdent", ident));
+  return plan;
+}
+
 struct Conversion {
   bool converted;
   std::string target;
@@ -163,7 +197,8 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"RouteTypeEmpty", SourcePlan().Replace("RouteType", Element("RouteType", "")), TargetWith(5, "routetype=0")},
         HeaderCase{"RouteTypeVor", SourcePlan().Replace("RouteType", Element("RouteType", "vOr")), TargetWith(5, "routetype=1")},
         HeaderCase{"RouteTypeLowAlt", SourcePlan().Replace("RouteType", Element("RouteType", "LOWALT")), TargetWith(5, "routetype=2")},
-        HeaderCase{"RouteTypeOther", SourcePlan().Replace("RouteType", Element("RouteType", "Direct")), TargetWith(5, "routetype=")},
+        HeaderCase{"RouteTypeDirect", SourcePlan().Replace("RouteType", Element("RouteType", "DIRECT")), TargetWith(5, "routetype=0")},
+        HeaderCase{"RouteTypeOther", SourcePlan().Replace("RouteType", Element("RouteType", "Airway")), TargetWith(5, "routetype=")},
         HeaderCase{"PositionMissing", SourcePlan().Without("DeparturePosition"), TargetWith(9, "departure_position=")},
         HeaderCase{"AltitudeKeepsLowerCase", SourcePlan().Replace("CruisingAlt", Element("CruisingAlt", "FL290")), TargetWith(6, "cruising_altitude=fl290")},
         // References are decoded in one pass before the value is upper-cased.
@@ -196,6 +231,26 @@ INSTANTIATE_TEST_SUITE_P(
                    TargetWith(7, "departure_id=, N50*  1.99', E8* 34.25', +000364.00")},
         HeaderCase{"CoordinateMissing", SourcePlan().Without("<DestinationLLA>"),
                    TargetWith(8, "destination_id=EDDM, *  0.00', *  0.00', ")},
+        HeaderCase{"SignedDecimalDegrees", SourcePlan().Replace("<DepartureLLA>", Element("DepartureLLA", " 50.033167, 8.570778 ,+000364.00")),
+                   TargetBytes(kTargetLines)},
+        // Airports placed from the header by the identifier written there.
+        HeaderCase{"AirportPlacedAsDeparture", AirportWithoutPosition("eddf"),
+                   TargetWith(12, "waypoint.0=, EDDF, , EDDF, A, N50*  1.99', E8* 34.25', +000364.00,")},
+        HeaderCase{"AirportPlacedAsDestination", AirportWithoutPosition("EDDM"),
+                   TargetWith(12, "waypoint.0=, EDDM, , EDDM, A, N48* 21.23', E11* 47.18', +001486.00,")},
+        HeaderCase{"AirportPlacedFromSignedDecimalDegrees",
+                   AirportWithoutPosition("EDDF").Replace("<DepartureLLA>", Element("DepartureLLA", "50.033167,8.570778,+000364.00")),
+                   TargetWith(12, "waypoint.0=, EDDF, , EDDF, A, N50*  1.99', E8* 34.25', +000364.00,")},
+        HeaderCase{"BothAirportsEqual",
+                   AirportWithoutPosition("EDDF").Replace("<DestinationID>", Element("DestinationID", "EDDF")),
+                   TargetWith({{8, "destination_id=EDDF, N48* 21.23', E11* 47.18', +001486.00"},
+                               {12, "waypoint.0=, EDDF, , EDDF, A, N50*  1.99', E8* 34.25', +000364.00,"}})},
+        HeaderCase{"AirportNotInTheHeader", AirportWithoutPosition("EDDS"), TargetWithoutKabc()},
+        HeaderCase{"AirportWithEmptyHeaderCoordinate",
+                   AirportWithoutPosition("EDDF").Replace("<DepartureLLA>", Element("DepartureLLA", "")),
+                   TargetWithoutKabc({{7, "departure_id=EDDF, *  0.00', *  0.00', "}})},
+        HeaderCase{"AirportWithoutHeaderCoordinate", AirportWithoutPosition("EDDM").Without("<DestinationLLA>"),
+                   TargetWithoutKabc({{8, "destination_id=EDDM, *  0.00', *  0.00', "}})},
         HeaderCase{"DescriptionBeforeTitleIsNotFound",
                    SourcePlan().Without("EDDF, EDDM").Replace("<Title>", Element("Descr", "Before") + "\n" + Element("Title", "EDDF to EDDM")),
                    TargetWith(3, "description=")},
