@@ -33,11 +33,15 @@ void FlipAsciiCase(char* block, unsigned char first, unsigned char last) {
   std::memcpy(block, bytes, kBlock);
 }
 
+// Maps every byte through the table, or with `asciiOnly` the bytes below 0x80 alone.
 void MapBytes(char* byte, std::size_t size, const SingleByteCaseRules::Table& table,
-              bool plainAscii, unsigned char first, unsigned char last) {
+              bool plainAscii, unsigned char first, unsigned char last, bool asciiOnly = false) {
   char* const end = byte + size;
-  const auto map = [&table](char* from, char* to) {
-    for (; from != to; ++from) *from = static_cast<char>(table[static_cast<unsigned char>(*from)]);
+  const auto map = [&table, asciiOnly](char* from, char* to) {
+    for (; from != to; ++from) {
+      const auto code = static_cast<unsigned char>(*from);
+      if (!asciiOnly || code < 0x80) *from = static_cast<char>(table[code]);
+    }
   };
   for (; plainAscii && end - byte >= static_cast<std::ptrdiff_t>(kBlock); byte += kBlock) {
     if (HasNonAscii(byte)) {
@@ -117,7 +121,7 @@ std::ptrdiff_t CaseRules::Find(std::string_view line, std::string_view text,
   return FindBytes(line, text, start);
 }
 
-bool CaseRules::LowerBytesInPlace(char*, std::size_t) const { return false; }
+bool CaseRules::LowerAsciiInPlace(char*, std::size_t) const { return false; }
 
 std::string CaseRules::Lower(std::string_view text) const {
   std::string lowered(text);
@@ -142,8 +146,8 @@ void SingleByteCaseRules::UpperInPlace(std::string& text) const {
   MapBytes(text.data(), text.size(), upper_, plainAscii_, 'a', 'z');
 }
 
-bool SingleByteCaseRules::LowerBytesInPlace(char* bytes, std::size_t size) const {
-  MapBytes(bytes, size, lower_, plainAscii_, 'A', 'Z');
+bool SingleByteCaseRules::LowerAsciiInPlace(char* bytes, std::size_t size) const {
+  MapBytes(bytes, size, lower_, plainAscii_, 'A', 'Z', true);
   return true;
 }
 

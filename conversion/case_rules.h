@@ -47,9 +47,10 @@ class CaseRules {
   std::string Lower(std::string_view text) const;
   std::string Upper(std::string_view text) const;
 
-  // Lower-cases a run of bytes that may begin and end anywhere in a text, where the code page
-  // allows it (every byte changes case on its own); false, with nothing changed, elsewhere.
-  virtual bool LowerBytesInPlace(char* bytes, std::size_t size) const;
+  // Lower-cases the ASCII bytes of a run that may begin and end anywhere in a text, where the
+  // code page allows it (every byte changes case on its own); false, with nothing changed,
+  // elsewhere. Bytes from 80 hex up are left as they are: they may still be UTF-8.
+  virtual bool LowerAsciiInPlace(char* bytes, std::size_t size) const;
 
   // Position of the first occurrence of `text` in `line` at or after `start`, or -1 when there
   // is none or `start` lies beyond the line. A code page with double-byte characters overrides
@@ -72,7 +73,7 @@ class SingleByteCaseRules : public CaseRules {
 
   void LowerInPlace(std::string& text) const override;
   void UpperInPlace(std::string& text) const override;
-  bool LowerBytesInPlace(char* bytes, std::size_t size) const override;
+  bool LowerAsciiInPlace(char* bytes, std::size_t size) const override;
 
  private:
   Table lower_;

@@ -89,9 +89,13 @@ HeaderAirports WriteHeaderSection(SourceScanner& scanner, TargetWriter& writer) 
 }  // namespace
 
 bool IsFsxFlightPlan(SourceScanner& scanner) {
+  bool documentStarted = false;
   while (!scanner.Exhausted()) {
     scanner.ReadNormalizedLine();
     if (scanner.LineContains(FormatMarker)) return true;
+    // Tested before the document's start counts, so that the plan's start comes on a later line.
+    if (documentStarted && scanner.LineContains(PlanStart)) return true;
+    documentStarted = documentStarted || scanner.LineContains(DocumentStart);
   }
   return false;
 }

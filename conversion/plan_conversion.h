@@ -28,7 +28,8 @@ class ConversionObserver {
   virtual void WaypointLeftOut(const LeftOutWaypoint& waypoint) = 0;
 };
 
-// Whether a line of the source, from the scanner's position on, holds FormatMarker.
+// Whether the source, from the scanner's position on, is a plan: a line holds FormatMarker, or a
+// line holds DocumentStart and a later one PlanStart.
 bool IsFsxFlightPlan(SourceScanner& scanner);
 
 // Writes the whole FS9 plan of the scanner's source, header and waypoints, through `writer`,

@@ -9,6 +9,10 @@ namespace tarnwick {
 
 // A source line that contains this, in any letter case, makes the file an FSX plan.
 inline constexpr std::string_view FormatMarker = "<descr>acexml document</descr>";
+// Without the marker, a line that holds the first and a later line that holds the second make
+// the file a plan: the document of the later simulators, which leave the marker out.
+inline constexpr std::string_view DocumentStart = "<simbase.document";
+inline constexpr std::string_view PlanStart = "<flightplan.flightplan>";
 // The normalised last line of the source document; it ends every search but the title's.
 inline constexpr std::string_view DocumentEnd = "</simbase.document>";
 // The normalised line that ends one waypoint element.

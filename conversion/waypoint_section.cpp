@@ -12,13 +12,13 @@ namespace tarnwick {
 
 namespace {
 
-// The letter of a type the target knows; nothing for another type, which is written as itself.
-std::optional<std::string_view> KnownTypeLetter(std::string_view type) {
+// The letter of a type the target knows; empty for another type, which is written as itself.
+std::string_view KnownTypeLetter(std::string_view type) {
   if (type == "airport") return "A";
   if (type == "vor") return "V";
   if (type == "ndb") return "N";
   if (type == "user" || type == "intersection") return "I";
-  return std::nullopt;
+  return {};
 }
 
 // Sets `text` to `value` as written: its references decoded, then in the code page's upper case
@@ -140,13 +140,10 @@ std::optional<WaypointLoss> ReadWaypointBody(SourceScanner& scanner, const Heade
   if (search != WaypointSearch::Found) return Lost(search, WaypointLoss::NoType);
   const std::string_view type = scanner.Line();
   waypoint.user = type == "user";
-  if (const std::optional<std::string_view> letter = KnownTypeLetter(type)) {
-    waypoint.typeLetter.assign(*letter);
-  } else {
-    // Written as it stands, in lower case, with its references decoded.
-    waypoint.typeLetter.assign(type);
-    DecodeCharacterReferences(waypoint.typeLetter, rules);
-  }
+  const std::string_view letter = KnownTypeLetter(type);
+  // Any other type is written as it stands, in lower case, with its references decoded.
+  waypoint.typeLetter.assign(letter.empty() ? type : letter);
+  if (letter.empty()) DecodeCharacterReferences(waypoint.typeLetter, rules);
   const bool airport = type == "airport";
   search = FindWaypointElement(scanner, tags::WorldPosition, waypoint.ident);
   if (search != WaypointSearch::Found) {

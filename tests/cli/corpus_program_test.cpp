@@ -16,15 +16,18 @@ namespace {
 using testing::ReadFile;
 using testing::TempDir;
 
-// The real program over every corpus plan in one run: no crash, the FSX plans written exactly as
-// the conversion writes them, the others reported one line each.
+// The real program over every corpus plan in one run, the FSX and later simulators' plans and the
+// FS9 plans: no crash, the plans written exactly as the conversion writes them, the FS9 plans
+// (which are no source plans) reported one line each.
 TEST(ConvertProgramTest, ConvertsTheWholeCorpus) {
   TempDir dir;
   std::vector<std::string> plans;
   std::string command = std::string(TARNWICK_CONVERT_EXE) + " -o " + dir.File("out");
-  for (const auto& entry : std::filesystem::directory_iterator(testing::CorpusDir() / "fsx")) {
-    plans.push_back(entry.path().string());
-    command += " '" + entry.path().string() + "'";
+  for (const char* folder : {"fsx", "fs9"}) {
+    for (const auto& entry : std::filesystem::directory_iterator(testing::CorpusDir() / folder)) {
+      plans.push_back(entry.path().string());
+      command += " '" + entry.path().string() + "'";
+    }
   }
   std::filesystem::create_directory(dir.File("out"));
   command += " >" + dir.File("stdout") + " 2>" + dir.File("stderr");
@@ -44,7 +47,7 @@ TEST(ConvertProgramTest, ConvertsTheWholeCorpus) {
     ++converted;
     EXPECT_EQ(ReadFile(written), ReadFile(dir.File("expected.pln"))) << name;
   }
-  EXPECT_EQ(converted, 42);
+  EXPECT_EQ(converted, 49);  // every plan of corpus/fsx, and none of corpus/fs9
   const std::string out = ReadFile(dir.File("stdout"));
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), converted);
 }

@@ -352,16 +352,23 @@ INSTANTIATE_TEST_SUITE_P(
                       Source(dir, Example("<Title>", std::string("<Ti\0tle>", 8)));
                     },
                     Output::Beside, false, 0, "", Target::Converted},
+        // Without the plan's start tag only the marker could make the file a plan.
         HostileCase{"MarkerSplitAcrossLines",
                     [](const TempDir& dir) {
-                      Source(dir, Example("AceXML Document", "AceXML\r\nDocument"));
+                      std::string text = Example("AceXML Document", "AceXML\r\nDocument");
+                      text.replace(text.find("<FlightPlan.FlightPlan>"), 23, "<FlightPlan>");
+                      Source(dir, text);
                     },
                     Output::Beside, false, 1, kWrongFormat, Target::Absent},
-        HostileCase{"MarkerOnTheLastLineWithoutLineEnd",
-                    [](const TempDir& dir) {
-                      Source(dir, "<?xml version=\"1.0\"?>\n<Descr>AceXML Document</Descr>");
-                    },
-                    Output::Beside, false, 0, "", Target::Converted},
+        HostileCase{
+            "PlanWithoutMarker",
+            [](const TempDir& dir) { Source(dir, Example("<Descr>AceXML Document</Descr>", "")); },
+            Output::Beside, false, 0, "", Target::Converted},
+        HostileCase{
+            "MarkerOnTheLastLineWithoutLineEnd",
+            [](const TempDir&
+                   dir) { Source(dir, "<?xml version=\"1.0\"?>\n<Descr>AceXML Document</Descr>"); },
+            Output::Beside, false, 0, "", Target::Converted},
         HostileCase{"HundredThousandWaypoints",
                     [](const TempDir& dir) { Source(dir, GeneratePlan(100000)); }, Output::Beside,
                     false, 0, "", Target::Converted},

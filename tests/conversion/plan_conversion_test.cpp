@@ -289,9 +289,12 @@ struct MarkerCase {
 
 class FormatMarkerTest : public ::testing::TestWithParam<MarkerCase> {};
 
+// Without the plan's start tag the marker alone decides.
 TEST_P(FormatMarkerTest, DecidesWhetherTheSourceIsAnFsxPlan) {
-  const Conversion conversion =
-      Convert(SourcePlan().Replace("AceXML Document", GetParam().markerLine).Bytes());
+  const Conversion conversion = Convert(SourcePlan()
+                                            .Without("<FlightPlan.FlightPlan>")
+                                            .Replace("AceXML Document", GetParam().markerLine)
+                                            .Bytes());
   if (GetParam().accepted) {
     EXPECT_TRUE(conversion.converted);
   } else {
@@ -302,15 +305,77 @@ TEST_P(FormatMarkerTest, DecidesWhetherTheSourceIsAnFsxPlan) {
 
 INSTANTIATE_TEST_SUITE_P(
     Markers, FormatMarkerTest,
-    ::testing::Values(MarkerCase{"AnyCase", "<DESCR>acexml DOCUMENT</descr>", true},
-                      MarkerCase{"IndentedAndTrailingSpace", "\t  <Descr>AceXML Document</Descr>  ",
-                                 true},
-                      MarkerCase{"TextAround", "<a><Descr>AceXML Document</Descr><b>", true},
-                      MarkerCase{"TwoSpaces", "<Descr>AceXML  Document</Descr>", false},
-                      MarkerCase{"Tab", "<Descr>AceXML\tDocument</Descr>", false},
-                      MarkerCase{"SplitOverTwoLines", "<Descr>AceXML\nDocument</Descr>", false},
-                      MarkerCase{"Missing", "", false}),
+    ::testing::Values(
+        MarkerCase{"AnyCase", "<DESCR>acexml DOCUMENT</descr>", true},
+        MarkerCase{"IndentedAndTrailingSpace", "\t  <Descr>AceXML Document</Descr>  ", true},
+        MarkerCase{"TextAround", "<a><Descr>AceXML Document</Descr><b>", true},
+        MarkerCase{"TwoSpaces", "<Descr>AceXML  Document</Descr>", false},
+        MarkerCase{"Tab", "<Descr>AceXML\tDocument</Descr>", false},
+        MarkerCase{"SplitOverTwoLines", "<Descr>AceXML\nDocument</Descr>", false},
+        MarkerCase{"OnlyBeginsLikeTheMarker", "<Descr>AceXML Documentation</Descr>", false},
+        MarkerCase{"AmongOtherElementsOnOneLine",
+                   "<Type>x</Type><Descr>AceXML Document</Descr><Title>y</Title>", true},
+        MarkerCase{"Missing", "", false}),
     [](const auto& test) { return test.param.name; });
+
+struct FormatCase {
+  std::string name;
+  std::string source;
+  bool accepted;
+};
+
+class FormatCheckTest : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(FormatCheckTest, AcceptsPlansWithOrWithoutTheMarker) {
+  EXPECT_EQ(Convert(GetParam().source).converted, GetParam().accepted);
+}
+
+const SourcePlan kWithoutMarker = SourcePlan().Without("AceXML Document");
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, FormatCheckTest,
+    ::testing::Values(
+        FormatCase{"WithoutMarker", kWithoutMarker.Bytes(), true},
+        FormatCase{"WithoutMarkerCrLineEnds", kWithoutMarker.Bytes("\r"), true},
+        FormatCase{"WithoutMarkerOnOneLine", kWithoutMarker.Bytes(""), true},
+        FormatCase{"WithoutMarkerAsUtf16", Utf16(kWithoutMarker.Bytes(), false), true},
+        FormatCase{"DocumentWithoutPlan",
+                   SourcePlan(kWithoutMarker).Without("<FlightPlan.FlightPlan>").Bytes(), false},
+        FormatCase{"PlanWithoutDocument",
+                   SourcePlan(kWithoutMarker).Without("<SimBase.Document").Bytes(), false},
+        FormatCase{"PlanBeforeDocument", "<FlightPlan.FlightPlan>\n<SimBase.Document>\n", false},
+        FormatCase{"BothOnOneLineWithTextBetween", "<SimBase.Document>x<FlightPlan.FlightPlan>\n",
+                   false},
+        FormatCase{"BothInComments",
+                   "<!-- <SimBase.Document> -->\n<!-- <FlightPlan.FlightPlan> -->\n", true},
+        FormatCase{"DocumentTagOfAnotherName", "<SimBase.Documents>\n<FlightPlan.FlightPlan>\n",
+                   true},
+        FormatCase{"PlanTagWithAttributes", "<SimBase.Document>\n<FlightPlan.FlightPlan x=\"1\">\n",
+                   false},
+        FormatCase{"Empty", "", false},
+        FormatCase{"OtherXml", "<?xml version=\"1.0\"?>\n<gpx>\n<trk></trk>\n</gpx>\n", false}),
+    [](const auto& test) { return test.param.name; });
+
+TEST(ConvertFlightPlanTest, WithoutMarkerConvertsAsWithIt) {
+  const Conversion conversion = Convert(kWithoutMarker.Bytes());
+  EXPECT_EQ(conversion.target, TargetBytes(kTargetLines));
+}
+
+// The document's own Descr, before the title, is the marker; the plan's comes after it.
+TEST(ConvertFlightPlanTest, TitleLineBeforeTheMarkerLine) {
+  const Conversion conversion =
+      Convert(SourcePlan()
+                  .Without("<Title>")
+                  .Replace("<SimBase.Document", Element("Title", "First") + "\n<SimBase.Document>")
+                  .Bytes());
+  EXPECT_TRUE(conversion.converted);
+  EXPECT_EQ(conversion.target, [] {
+    std::vector<std::string> lines = kTargetLines;
+    lines[2] = "title=FIRST";
+    lines[3] = "description=ACEXML DOCUMENT";
+    return TargetBytes(lines);
+  }());
+}
 
 TEST(ConvertFlightPlanTest, MarkerOnTheLastLineWithoutLineEnd) {
   EXPECT_TRUE(Convert("<x>\n<Descr>AceXML Document</Descr>").converted);

@@ -127,8 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "waypoint.0=, , , , I, N47* 30.00', W122* 10.50', +000000.00,\r\n"},
         SectionCase{
             "EndLineWithMoreTextDoesNotEndTheElement",
-            Replaced(kAirport, "<WorldPosition>", "</ATCWaypoint><!-- -->\r\n<WorldPosition>") +
-                kEnd,
+            Replaced(kAirport, "<WorldPosition>", "</ATCWaypoint> -- \r\n<WorldPosition>") + kEnd,
             kAirportLine},
         SectionCase{
             "ElementWithoutIdentifierLineIsPassedOver",
@@ -301,9 +300,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "</atcwaypoint>"},
         SearchCase{" </simbase.document>\n", WaypointSearch::AtDocumentEnd, "</simbase.document>"},
         SearchCase{"x\ny", WaypointSearch::SourceExhausted, "y"},
-        // The value itself is tested against the end lines.
-        SearchCase{"<icaoregion></atcwaypoint></icaoregion>", WaypointSearch::AtWaypointEnd,
-                   "</atcwaypoint>"},
+        // An end tag right behind the start tag begins a line of its own, so it is never the
+        // element's value.
+        SearchCase{"<icaoregion></atcwaypoint></icaoregion>", WaypointSearch::Found, ""},
         // The lines passed over on the way are looked at for the first ident.
         SearchCase{"<ICAOIdent>Abc</ICAOIdent>\n<icaoident>d</icaoident>\n"
                    "<icaoregion>k1</icaoregion>\n",
