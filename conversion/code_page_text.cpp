@@ -26,19 +26,14 @@ bool AppendBaseLetter(std::string& out, char32_t character, const CaseRules& rul
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-// Decodes the character that begins at `at`, moving `at` past it; false when the bytes there are
-// no well-formed UTF-8 character. The ranges of the second byte rule out overlong forms,
-// surrogates and characters above U+10FFFF.
-bool DecodeCharacter(std::string_view text, std::size_t& at, char32_t& character) {
-  const auto lead = static_cast<unsigned char>(text[at]);
-  std::size_t length = 0;
+// Decodes the character of two to four bytes that begins at `at`, moving `at` past it; false when
+// the bytes there are no well-formed UTF-8 character. The ranges of the second byte rule out
+// overlong forms, surrogates and characters above U+10FFFF.
+bool DecodeMultiByte(const char*& at, const char* end, char32_t& character) {
+  const auto lead = static_cast<unsigned char>(*at);
+  std::ptrdiff_t length = 0;
   unsigned char low = 0x80;
   unsigned char high = 0xBF;
-  if (lead < 0x80) {
-    character = lead;
-    ++at;
-    return true;
-  }
   if (lead >= 0xC2 && lead <= 0xDF) {
     length = 2;
     character = lead & 0x1F;
@@ -55,23 +50,15 @@ bool DecodeCharacter(std::string_view text, std::size_t& at, char32_t& character
   } else {
     return false;
   }
-  if (text.size() - at < length) return false;
-  const auto second = static_cast<unsigned char>(text[at + 1]);
+  if (end - at < length) return false;
+  const auto second = static_cast<unsigned char>(at[1]);
   if (second < low || second > high) return false;
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto byte = static_cast<unsigned char>(text[at + i]);
+  for (std::ptrdiff_t i = 1; i < length; ++i) {
+    const auto byte = static_cast<unsigned char>(at[i]);
     if (!IsContinuation(byte)) return false;
     character = (character << 6) | (byte & 0x3F);
   }
   at += length;
-  return true;
-}
-
-bool IsValidUtf8(std::string_view text) {
-  char32_t character = 0;
-  for (std::size_t at = 0; at < text.size();) {
-    if (!DecodeCharacter(text, at, character)) return false;
-  }
   return true;
 }
 
@@ -88,21 +75,23 @@ void AppendInCodePage(std::string& out, char32_t character, const CaseRules& rul
 }
 
 bool AppendUtf8Twin(std::string& out, std::string_view line, const CaseRules& rules) {
-  // Checked whole first, so that a line that is no UTF-8 leaves `out` untouched.
-  if (!IsValidUtf8(line)) return false;
+  const std::size_t kept = out.size();
   // No code page writes a character in more bytes than UTF-8 does.
-  out.reserve(out.size() + line.size());
-  char32_t character = 0;
-  for (std::size_t at = 0; at < line.size();) {
-    const std::size_t start = at;
-    DecodeCharacter(line, at, character);
-    if (character < 0x80) {
-      // ASCII runs are copied as they stand.
-      while (at < line.size() && static_cast<unsigned char>(line[at]) < 0x80) ++at;
-      out.append(line.substr(start, at - start));
-    } else {
-      AppendInCodePage(out, character, rules);
+  out.reserve(kept + line.size());
+  const char* at = line.data();
+  const char* const end = at + line.size();
+  while (at != end) {
+    // ASCII runs are copied as they stand.
+    const char* const run = at;
+    while (at != end && static_cast<unsigned char>(*at) < 0x80) ++at;
+    out.append(run, static_cast<std::size_t>(at - run));
+    if (at == end) break;
+    char32_t character = 0;
+    if (!DecodeMultiByte(at, end, character)) {
+      out.resize(kept);
+      return false;
     }
+    AppendInCodePage(out, character, rules);
   }
   return true;
 }

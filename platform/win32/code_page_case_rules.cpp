@@ -1,5 +1,6 @@
 #include "code_page_case_rules.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,34 @@ std::string MapCharacter(UINT codePage, std::string_view character, Direction di
   return std::string(mapped, static_cast<std::size_t>(length));
 }
 
+// Appends the code page's own bytes for `character`, as the system has them: never a best fit,
+// and only bytes that the system reads back as the same character.
+bool AppendSystemCharacter(std::string& out, char32_t character, UINT codePage) {
+  wchar_t wide[2];
+  int wideLength = 1;
+  if (character >= 0x10000) {
+    wide[0] = static_cast<wchar_t>(0xD800 + ((character - 0x10000) >> 10));
+    wide[1] = static_cast<wchar_t>(0xDC00 + ((character - 0x10000) & 0x3FF));
+    wideLength = 2;
+  } else {
+    wide[0] = static_cast<wchar_t>(character);
+  }
+  char bytes[8];
+  BOOL usedDefault = FALSE;
+  // UTF-8 takes neither the flag nor the substitution check; it has every character.
+  const bool utf8 = codePage == CP_UTF8;
+  const int length =
+      WideCharToMultiByte(codePage, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, wideLength, bytes,
+                          sizeof bytes, nullptr, utf8 ? nullptr : &usedDefault);
+  if (length <= 0 || usedDefault) return false;
+  wchar_t back[4];
+  const int backLength =
+      MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes, length, back, 4);
+  if (backLength != wideLength || !std::equal(wide, wide + wideLength, back)) return false;
+  out.append(bytes, static_cast<std::size_t>(length));
+  return true;
+}
+
 SingleByteCaseRules::Table ByteTable(UINT codePage, Direction direction) {
   SingleByteCaseRules::Table table{};
   for (int byte = 0; byte < 256; ++byte) {
@@ -43,6 +72,21 @@ SingleByteCaseRules::Table ByteTable(UINT codePage, Direction direction) {
   return table;
 }
 
+class SystemSingleByteCaseRules : public SingleByteCaseRules {
+ public:
+  explicit SystemSingleByteCaseRules(UINT codePage)
+      : SingleByteCaseRules(ByteTable(codePage, Direction::Lower),
+                            ByteTable(codePage, Direction::Upper)),
+        codePage_(codePage) {}
+
+  bool AppendCharacter(std::string& out, char32_t character) const override {
+    return AppendSystemCharacter(out, character, codePage_);
+  }
+
+ private:
+  UINT codePage_;
+};
+
 class DoubleByteCaseRules : public CaseRules {
  public:
   explicit DoubleByteCaseRules(UINT codePage)
@@ -52,6 +96,10 @@ class DoubleByteCaseRules : public CaseRules {
 
   void LowerInPlace(std::string& text) const override { Map(text, Direction::Lower); }
   void UpperInPlace(std::string& text) const override { Map(text, Direction::Upper); }
+
+  bool AppendCharacter(std::string& out, char32_t character) const override {
+    return AppendSystemCharacter(out, character, codePage_);
+  }
 
   std::ptrdiff_t Find(std::string_view line, std::string_view text,
                       std::ptrdiff_t start) const override {
@@ -103,8 +151,7 @@ std::unique_ptr<CaseRules> CaseRulesForCodePage(UINT codePage) {
   if (GetCPInfo(codePage, &info) && info.MaxCharSize == 2) {
     return std::make_unique<DoubleByteCaseRules>(codePage);
   }
-  return std::make_unique<SingleByteCaseRules>(ByteTable(codePage, Direction::Lower),
-                                               ByteTable(codePage, Direction::Upper));
+  return std::make_unique<SystemSingleByteCaseRules>(codePage);
 }
 
 }  // namespace tarnwick

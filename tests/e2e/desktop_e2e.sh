@@ -3,7 +3,9 @@
 # window, the Start command with the open-file dialog (confirmed, a plan with a waypoint left
 # out, cancelled, a non-FSX file, a plan in a folder the code page cannot spell) and Close; then
 # both programs under the code pages 1250 and 932, which must write the same bytes, upper-cased
-# by that code page. Saves a screenshot of each state. Fails when any check fails; never skips.
+# by that code page; a UTF-8 plan named in Japanese, Polish and Czech gets the same bytes from
+# both under 1252, 1250 and 932, each name in that code page. Saves a screenshot of each state.
+# Fails when any check fails; never skips.
 #
 # usage: desktop_e2e.sh RELEASE_FOLDER TARNWICK_CONVERT EXAMPLES_DIR ARTIFACT_DIR
 set -uo pipefail
@@ -270,28 +272,68 @@ code_page_upper() {
     ja_JP.UTF-8) printf '\x82\x60\x83\x61X' ;;
   esac
 }
-for locale in pl_PL.UTF-8 ja_JP.UTF-8; do
+# A UTF-8 plan named in Japanese, Polish and Czech: each name is written in the code page's own
+# letters, a letter it lacks as its base letter, a character without one as "?", and the degree
+# sign as the one byte B0 in every code page.
+utf8_names() {  # title, departure name, destination name, one a line
+  printf '%s\n' '東京 339°' 'Łódź Lublinek' 'České Budějovice'
+}
+code_page_names() {
+  case "$1" in
+    en_US.UTF-8) printf '%s\n' '?? 339\xb0' 'L\xd3DZ LUBLINEK' 'CESK\xc9 BUDEJOVICE' ;;
+    pl_PL.UTF-8) printf '%s\n' '?? 339\xb0' '\xa3\xd3D\x8f LUBLINEK' '\xc8ESK\xc9 BUD\xccJOVICE' ;;
+    ja_JP.UTF-8) printf '%s\n' '\x93\x8c\x8b\x9e 339\xb0' 'LODZ LUBLINEK' 'CESKE BUDEJOVICE' ;;
+  esac
+}
+# The example with another value of the elements `tag`, which stand alone on their lines.
+with_value() {  # with_value TAG VALUE: reads the plan, writes it changed
+  LC_ALL=C sed "s#<$1>[^<]*</$1>#<$1>$2</$1>#"
+}
+for locale in en_US.UTF-8 pl_PL.UTF-8 ja_JP.UTF-8; do
   /usr/lib/wine/wineserver -k >/dev/null 2>&1
   folder="$work/codepage-$locale"
   mkdir -p "$folder/console"
-  { LC_ALL=C sed -n '1,/<Title>/p' "$examples/EDDF-EDDM.pln" | LC_ALL=C sed '$d'
-    printf '        <Title>%s</Title>\r\n' "$(code_page_title "$locale")"
-    LC_ALL=C sed -n '/<\/Title>/,$p' "$examples/EDDF-EDDM.pln" | LC_ALL=C sed '1d'; } >"$folder/Plan.pln"
-  LC_ALL=$locale timeout 300 "$wine" "$windows_convert" -o "$(windows_path "$folder/console")" \
-    "$(windows_path "$folder/Plan.pln")" >/dev/null 2>&1
+  plans=()
+  if [ -n "$(code_page_title "$locale")" ]; then
+    with_value Title "$(code_page_title "$locale")" <"$examples/EDDF-EDDM.pln" >"$folder/Plan.pln"
+    plans+=(Plan)
+  fi
+  mapfile -t names < <(utf8_names)
+  with_value Title "${names[0]}" <"$examples/EDDF-EDDM.pln" | with_value DepartureName "${names[1]}" |
+    with_value DestinationName "${names[2]}" >"$folder/Named.pln"
+  plans+=(Named)
+  for plan in "${plans[@]}"; do
+    LC_ALL=$locale timeout 300 "$wine" "$windows_convert" -o "$(windows_path "$folder/console")" \
+      "$(windows_path "$folder/$plan.pln")" >/dev/null 2>&1
+  done
   LC_ALL=$locale "$wine" "$exe" >"$work/program-$locale.log" 2>&1 &
   program_pid=$!
   window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tarnwick$' | head -n 1)
   [ -n "$window" ] || die "$locale: no window captioned Tarnwick appeared"
   sleep 2
-  choose "$folder/Plan.pln"
+  for plan in "${plans[@]}"; do choose "$folder/$plan.pln"; done
   close_program
   check "$locale: the window's program ended with exit code 0 (got $status)" test "$status" = 0
-  check "$locale: both programs write the same bytes" \
-    cmp -s "$folder/FS9_Plan.pln" "$folder/console/FS9_Plan.pln"
-  check "$locale: the title is upper-cased by the code page" \
-    env LC_ALL=C grep -q "^title=$(code_page_upper "$locale")"$'\r'"\$" "$folder/FS9_Plan.pln"
+  for plan in "${plans[@]}"; do
+    check "$locale: both programs write the same bytes of $plan.pln" \
+      cmp -s "$folder/FS9_$plan.pln" "$folder/console/FS9_$plan.pln"
+  done
+  if [ -n "$(code_page_title "$locale")" ]; then
+    check "$locale: the title is upper-cased by the code page" \
+      env LC_ALL=C grep -q "^title=$(code_page_upper "$locale")"$'\r'"\$" "$folder/FS9_Plan.pln"
+  fi
+  mapfile -t expected < <(code_page_names "$locale")
+  keys=(title departure_name destination_name)
+  for i in 0 1 2; do
+    check "$locale: ${keys[i]} of the UTF-8 plan in the code page" \
+      env LC_ALL=C grep -qxF "${keys[i]}=$(printf '%b' "${expected[i]}")"$'\r' "$folder/FS9_Named.pln"
+  done
 done
+# Western Windows writes what every other system writes.
+mkdir -p "$work/codepage-en_US.UTF-8/linux"
+"$convert_tool" -o "$work/codepage-en_US.UTF-8/linux" "$work/codepage-en_US.UTF-8/Named.pln" >/dev/null
+check "en_US.UTF-8: the same bytes of Named.pln as tarnwick-convert on this system" \
+  cmp -s "$work/codepage-en_US.UTF-8/FS9_Named.pln" "$work/codepage-en_US.UTF-8/linux/FS9_Named.pln"
 
 echo "screenshots: $artifacts"
 echo "$passed passed, $failed failed"

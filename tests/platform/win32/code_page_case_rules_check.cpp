@@ -1,10 +1,12 @@
 // Checks the system code page's case rules with the system's own tables: run under Windows, or
 // under Wine from the Linux test suite. Prints "N passed, N failed"; exits non-zero on a failure.
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 
 #include "case_rules.h"
 #include "code_page_case_rules.h"
+#include "code_page_text.h"
 
 namespace {
 
@@ -51,11 +53,85 @@ void ShiftJisMapsDoubleByteCharactersWhole() {
   Check(rules->Find("<a>", "<a>", 0) == 0, "single bytes still match");
 }
 
+void Windows1252WritesCharactersAsThePortableRulesDo() {
+  const auto system = tarnwick::CaseRulesForCodePage(1252);
+  const tarnwick::CaseRules& portable = tarnwick::Windows1252CaseRules();
+  bool same = true;
+  // Every character of the first plane but the surrogates, and a sample of the others.
+  for (char32_t character = 0; character < 0x110000; character += character < 0x10000 ? 1 : 0x107) {
+    if (character >= 0xD800 && character <= 0xDFFF) continue;
+    std::string fromSystem;
+    std::string fromPortable;
+    tarnwick::AppendInCodePage(fromSystem, character, *system);
+    tarnwick::AppendInCodePage(fromPortable, character, portable);
+    if (fromSystem != fromPortable) {
+      std::printf("U+%04X: %s, not %s\n", static_cast<unsigned>(character), fromSystem.c_str(),
+                  fromPortable.c_str());
+      same = false;
+    }
+  }
+  Check(same, "code page 1252 writes every character as the portable Windows-1252 rules do");
+}
+
+struct Written {
+  char32_t character;
+  const char* bytes;
+  const char* what;
+};
+
+void WritesCharactersInTheCodePage(unsigned codePage, std::initializer_list<Written> cases) {
+  const auto rules = tarnwick::CaseRulesForCodePage(codePage);
+  for (const Written& each : cases) {
+    std::string out;
+    tarnwick::AppendInCodePage(out, each.character, *rules);
+    Check(out == each.bytes, each.what);
+  }
+}
+
+void TwinsUtf8Lines(unsigned codePage, const char* line, const char* twin, const char* what) {
+  const auto rules = tarnwick::CaseRulesForCodePage(codePage);
+  std::string out;
+  Check(tarnwick::AppendUtf8Twin(out, line, *rules) && out == twin, what);
+}
+
 }  // namespace
 
 int main() {
   Windows1252MatchesThePortableRules();
   ShiftJisMapsDoubleByteCharactersWhole();
+  Windows1252WritesCharactersAsThePortableRulesDo();
+  WritesCharactersInTheCodePage(1252,
+                                {{0x221E, "?", "1252: infinity is no 8, the system's best fit"},
+                                 {0x0100, "A", "1252: A with macron is its base letter"}});
+  WritesCharactersInTheCodePage(
+      1250, {{0x0141, "\xA3", "1250: its own L with stroke"},
+             {0x0151, "\xF5", "1250: its own o with double acute"},
+             {0x0159, "\xF8", "1250: its own r with caron"},
+             {0x015F, "\xBA", "1250: its own s with cedilla"},
+             {0x0219, "s", "1250: s with comma below, which it lacks, is its base letter"},
+             {0x00E0, "a", "1250: a with grave, which it lacks, is its base letter"},
+             {0x00B0, "\xB0", "1250: the degree sign"},
+             {0x20AC, "\x80", "1250: the euro sign"},
+             {0x0081, "?", "1250: a C1 control is ?"},
+             {0x6771, "?", "1250: a kanji is ?"}});
+  WritesCharactersInTheCodePage(
+      932, {{0x6771, "\x93\x8C", "932: its own kanji, two bytes"},
+            {0xFF21, "\x82\x60", "932: its own fullwidth A"},
+            {0x00B0, "\xB0", "932: the degree sign is the one byte B0, not its own two"},
+            {0x00F3, "o", "932: o with acute, which it lacks, is its base letter"},
+            {0x0141, "L", "932: L with stroke, which it lacks, is the letter of its name"},
+            {0x00A5, "?", "932: the yen sign is no backslash, the system's best fit"},
+            {0x1F600, "?", "932: a character beyond the first plane is ?"}});
+  TwinsUtf8Lines(1250,
+                 "<Title>\xC5\x81\xC3\xB3"
+                 "d\xC5\xBA, Hradec Kr\xC3\xA1lov\xC3\xA9</Title>",
+                 "<Title>\xA3\xF3"
+                 "d\x9F, Hradec Kr\xE1lov\xE9</Title>",
+                 "1250: a Polish and Czech line in the code page's own letters");
+  TwinsUtf8Lines(932,
+                 "\xE6\x9D\xB1\xE4\xBA\xAC \xC5\x81\xC3\xB3"
+                 "d\xC5\xBA 339\xC2\xB0",
+                 "\x93\x8C\x8B\x9E Lodz 339\xB0", "932: kanji, base letters and the degree sign");
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 ? 0 : 1;
 }
