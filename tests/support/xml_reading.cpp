@@ -11,8 +11,8 @@ namespace {
 std::u32string FromUtf16(std::string_view bytes, bool bigEndian) {
   std::u32string text;
   const auto unit = [&](std::size_t at) -> char32_t {
-    const auto first = static_cast<unsigned char>(bytes[at]);
-    const auto second = static_cast<unsigned char>(bytes[at + 1]);
+    const auto first = char32_t{static_cast<unsigned char>(bytes[at])};
+    const auto second = char32_t{static_cast<unsigned char>(bytes[at + 1])};
     return bigEndian ? first << 8 | second : second << 8 | first;
   };
   for (std::size_t at = 2; at + 1 < bytes.size(); at += 2) {
