@@ -316,7 +316,10 @@ std::pair<std::string, std::string> ExpectHeaderMeaning(const CorpusPlan& plan,
                                                         const ExpectedPlan& expected,
                                                         const std::vector<std::string>& lines) {
   std::map<std::string, std::string> positions;
-  for (const auto& [key, value] : expected.header) {
+  for (const auto& field : expected.header) {
+    // Named apart, not bound: clang 14 lets no lambda capture a structured binding.
+    const std::string& key = field.first;
+    const std::string& value = field.second;
     const auto line = std::find_if(lines.begin(), lines.end(), [&](const std::string& written) {
       return written.starts_with(key + "=");
     });
