@@ -177,7 +177,14 @@ void WriteWaypointLine(TargetWriter& writer, std::int64_t number, const Waypoint
 }  // namespace
 
 void FirstIdent::Note(SourceScanner& scanner) {
-  if (seen || !scanner.LineContains(tags::Ident)) return;
+  if (seen) return;
+  // The lines behind the next element's start line are that element's, even when this one has
+  // no end line: its ident is never this one's.
+  if (StartsWaypoint(scanner)) {
+    seen = true;
+    return;
+  }
+  if (!scanner.LineContains(tags::Ident)) return;
   seen = true;
   value.assign(scanner.ElementValue(tags::Ident));
 }

@@ -182,6 +182,16 @@ INSTANTIATE_TEST_SUITE_P(
                         Replaced(kVor, "\"ABC\"", "\"Other\"") + kEnd,
                     "waypoint.0=K1, NAME, , NAME, V, N47* 26.13', W122* 18.58', +000000.00,\r\n" +
                         kVorLine},
+        // Without region and end line, the region search runs on into the next element, which is
+        // lost as before; its ident is not taken for this one.
+        SectionCase{"ElementWithoutRegionAndEndLineTakesNoIdentFromTheNext",
+                    Replaced(Replaced(Replaced(kVor, "\"ABC\"", "\"Name\""),
+                                      "    <ICAO>\r\n      <ICAORegion>K1</ICAORegion>\r\n"
+                                      "      <ICAOIdent>ABC</ICAOIdent>\r\n    </ICAO>\r\n",
+                                      ""),
+                             "  </ATCWaypoint>\r\n", "") +
+                        Replaced(kVor, "\"ABC\"", "\"Other\"") + kEnd,
+                    "waypoint.0=K1, NAME, , NAME, V, N47* 26.13', W122* 18.58', +000000.00,\r\n"},
         SectionCase{"BareStartWithoutEndLineKeepsItsNeighbour",
                     Replaced(kVor, "  </ATCWaypoint>\r\n", "") +
                         Replaced(kUser, "<atcwaypoint id=\"wp1\">", "<atcwaypoint>") + kEnd,
