@@ -36,8 +36,6 @@ class NativeFile {
   static NativeFile OpenForReading(const std::filesystem::path& path, std::error_code& error);
   // An existing file, opened for writing without emptying it.
   static NativeFile OpenExisting(const std::filesystem::path& path, std::error_code& error);
-  // A file created now, emptied if it exists.
-  static NativeFile CreateOrEmpty(const std::filesystem::path& path, std::error_code& error);
   // A file that did not exist before: fails when `path` exists.
   static NativeFile CreateNew(const std::filesystem::path& path, std::error_code& error);
 

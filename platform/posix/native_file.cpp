@@ -75,10 +75,6 @@ NativeFile NativeFile::OpenExisting(const std::filesystem::path& path, std::erro
   return NativeFile(Open(path, O_WRONLY, error));
 }
 
-NativeFile NativeFile::CreateOrEmpty(const std::filesystem::path& path, std::error_code& error) {
-  return NativeFile(Open(path, O_WRONLY | O_CREAT | O_TRUNC, error));
-}
-
 NativeFile NativeFile::CreateNew(const std::filesystem::path& path, std::error_code& error) {
   return NativeFile(Open(path, O_WRONLY | O_CREAT | O_EXCL, error));
 }

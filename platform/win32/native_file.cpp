@@ -103,10 +103,6 @@ NativeFile NativeFile::OpenExisting(const std::filesystem::path& path, std::erro
   return NativeFile(Open(path, GENERIC_WRITE, OPEN_EXISTING, error));
 }
 
-NativeFile NativeFile::CreateOrEmpty(const std::filesystem::path& path, std::error_code& error) {
-  return NativeFile(Open(path, GENERIC_WRITE, CREATE_ALWAYS, error));
-}
-
 NativeFile NativeFile::CreateNew(const std::filesystem::path& path, std::error_code& error) {
   NativeFile file(Open(path, GENERIC_WRITE, CREATE_NEW, error));
   if (error.value() == ERROR_FILE_EXISTS) error = std::make_error_code(std::errc::file_exists);

@@ -199,6 +199,7 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"RouteTypeLowAlt", SourcePlan().Replace("RouteType", Element("RouteType", "LOWALT")), TargetWith(5, "routetype=2")},
         HeaderCase{"RouteTypeDirect", SourcePlan().Replace("RouteType", Element("RouteType", "DIRECT")), TargetWith(5, "routetype=0")},
         HeaderCase{"RouteTypeOther", SourcePlan().Replace("RouteType", Element("RouteType", "Airway")), TargetWith(5, "routetype=")},
+        HeaderCase{"RouteTypeDirectOnlyWhole", SourcePlan().Replace("RouteType", Element("RouteType", "Directs")), TargetWith(5, "routetype=")},
         HeaderCase{"PositionMissing", SourcePlan().Without("DeparturePosition"), TargetWith(9, "departure_position=")},
         HeaderCase{"AltitudeKeepsLowerCase", SourcePlan().Replace("CruisingAlt", Element("CruisingAlt", "FL290")), TargetWith(6, "cruising_altitude=fl290")},
         // References are decoded in one pass before the value is upper-cased.
