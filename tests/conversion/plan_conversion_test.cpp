@@ -192,99 +192,188 @@ TEST_P(HeaderSectionTest, WritesEachHeaderLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Variants, HeaderSectionTest,
-    ::testing::Values(
-        HeaderCase{"RouteTypeMissing", SourcePlan().Without("RouteType"), TargetWith(5, "routetype=0")},
-        HeaderCase{"RouteTypeEmpty", SourcePlan().Replace("RouteType", Element("RouteType", "")), TargetWith(5, "routetype=0")},
-        HeaderCase{"RouteTypeVor", SourcePlan().Replace("RouteType", Element("RouteType", "vOr")), TargetWith(5, "routetype=1")},
-        HeaderCase{"RouteTypeLowAlt", SourcePlan().Replace("RouteType", Element("RouteType", "LOWALT")), TargetWith(5, "routetype=2")},
-        HeaderCase{"RouteTypeDirect", SourcePlan().Replace("RouteType", Element("RouteType", "DIRECT")), TargetWith(5, "routetype=0")},
-        HeaderCase{"RouteTypeOther", SourcePlan().Replace("RouteType", Element("RouteType", "Airway")), TargetWith(5, "routetype=")},
-        HeaderCase{"RouteTypeDirectOnlyWhole", SourcePlan().Replace("RouteType", Element("RouteType", "Directs")), TargetWith(5, "routetype=")},
-        HeaderCase{"PositionMissing", SourcePlan().Without("DeparturePosition"), TargetWith(9, "departure_position=")},
-        HeaderCase{"AltitudeKeepsLowerCase", SourcePlan().Replace("CruisingAlt", Element("CruisingAlt", "FL290")), TargetWith(6, "cruising_altitude=fl290")},
-        // References are decoded in one pass before the value is upper-cased.
-        HeaderCase{"EntitiesDecoded", SourcePlan().Replace("<Title>", Element("Title", "A &amp; b &amp;lt;")), TargetWith(2, "title=A & B &LT;")},
-        HeaderCase{"ReferencesInTheDescription", SourcePlan().Replace("EDDF, EDDM", Element("Descr", "EDDF &lt;&#X3E; EDDM")),
-                   TargetWith(3, "description=EDDF <> EDDM")},
-        HeaderCase{"ReferencesInTheType", SourcePlan().Replace("FPType", Element("FPType", "&#x49;fr")), TargetWith(4, "type=IFR")},
-        HeaderCase{"AltitudeReferenceDecodedNotUpperCased", SourcePlan().Replace("CruisingAlt", Element("CruisingAlt", "&#70;L290")),
-                   TargetWith(6, "cruising_altitude=Fl290")},
-        HeaderCase{"ReferencesInTheIdentifier", SourcePlan().Replace("<DepartureID>", Element("DepartureID", "ED&#100;F")),
-                   TargetWith(7, "departure_id=EDDF, N50*  1.99', E8* 34.25', +000364.00")},
-        HeaderCase{"ReferencesInTheParking", SourcePlan().Replace("DeparturePosition", Element("DeparturePosition", "&apos;2&quot;")),
-                   TargetWith(9, "departure_position='2\"")},
-        HeaderCase{"CharacterReferencesInTheNames",
-                   SourcePlan().Replace("DepartureName", Element("DepartureName", "Aer&#XF3;dromo &#x141;&#10;"))
-                       .Replace("DestinationName", Element("DestinationName", "Gda&#x144;sk &#x65E5;")),
-                   [] {
-                     std::vector<std::string> lines = kTargetLines;
-                     lines[10] = "departure_name=AER\xD3" "DROMO L&#10;";
-                     lines[11] = "destination_name=GDANSK ?";
-                     return TargetBytes(lines);
-                   }()},
-        // Far longer than the writer's first room for a line, which then grows, twice over.
-        HeaderCase{"LongTitleKeptWhole", SourcePlan().Replace("<Title>", Element("Title", std::string(3000, 'x') + "yz")),
-                   TargetWith(2, ("title=" + std::string(3000, 'X') + "YZ").c_str())},
-        HeaderCase{"SpacesInsideTagsKept", SourcePlan().Replace("<Title>", "<Title> x </Title>"), TargetWith(2, "title= X ")},
-        HeaderCase{"TextAfterEndTagLengthensValue", SourcePlan().Replace("<DepartureID>", Element("DepartureID", "EDDF") + "x"),
-                   TargetWith(7, "departure_id=EDDF<, N50*  1.99', E8* 34.25', +000364.00")},
-        HeaderCase{"IdentifierMissing", SourcePlan().Without("<DepartureID>"),
-                   TargetWith(7, "departure_id=, N50*  1.99', E8* 34.25', +000364.00")},
-        HeaderCase{"CoordinateMissing", SourcePlan().Without("<DestinationLLA>"),
-                   TargetWith(8, "destination_id=EDDM, *  0.00', *  0.00', ")},
-        HeaderCase{"SignedDecimalDegrees", SourcePlan().Replace("<DepartureLLA>", Element("DepartureLLA", " 50.033167, 8.570778 ,+000364.00")),
-                   TargetBytes(kTargetLines)},
-        // Airports placed from the header by the identifier written there.
-        HeaderCase{"AirportPlacedAsDeparture", AirportWithoutPosition("eddf"),
-                   TargetWith(12, "waypoint.0=, EDDF, , EDDF, A, N50*  1.99', E8* 34.25', +000364.00,")},
-        HeaderCase{"AirportPlacedAsDestination", AirportWithoutPosition("EDDM"),
-                   TargetWith(12, "waypoint.0=, EDDM, , EDDM, A, N48* 21.23', E11* 47.18', +001486.00,")},
-        HeaderCase{"AirportPlacedFromSignedDecimalDegrees",
-                   AirportWithoutPosition("EDDF").Replace("<DepartureLLA>", Element("DepartureLLA", "50.033167,8.570778,+000364.00")),
-                   TargetWith(12, "waypoint.0=, EDDF, , EDDF, A, N50*  1.99', E8* 34.25', +000364.00,")},
-        HeaderCase{"BothAirportsEqual",
-                   AirportWithoutPosition("EDDF").Replace("<DestinationID>", Element("DestinationID", "EDDF")),
-                   TargetWith({{8, "destination_id=EDDF, N48* 21.23', E11* 47.18', +001486.00"},
-                               {12, "waypoint.0=, EDDF, , EDDF, A, N50*  1.99', E8* 34.25', +000364.00,"}})},
-        HeaderCase{"AirportNotInTheHeader", AirportWithoutPosition("EDDS"), TargetWithoutKabc()},
-        HeaderCase{"AirportWithEmptyHeaderCoordinate",
-                   AirportWithoutPosition("EDDF").Replace("<DepartureLLA>", Element("DepartureLLA", "")),
-                   TargetWithoutKabc({{7, "departure_id=EDDF, *  0.00', *  0.00', "}})},
-        HeaderCase{"AirportWithoutHeaderCoordinate", AirportWithoutPosition("EDDM").Without("<DestinationLLA>"),
-                   TargetWithoutKabc({{8, "destination_id=EDDM, *  0.00', *  0.00', "}})},
-        HeaderCase{"DescriptionBeforeTitleIsNotFound",
-                   SourcePlan().Without("EDDF, EDDM").Replace("<Title>", Element("Descr", "Before") + "\n" + Element("Title", "EDDF to EDDM")),
-                   TargetWith(3, "description=")},
-        HeaderCase{"Windows1252LettersUpperCased", SourcePlan().Replace("DestinationName", Element("DestinationName", "M\xFCnchen")),
-                   TargetWith(11, "destination_name=M\xDCNCHEN")},
-        // Without a title the search meets the end of the source; every other line is still found,
-        // the description behind the plan's start line, where the marker line never stands.
-        HeaderCase{"TitleMissing", SourcePlan().Without("<Title>"), TargetWith(2, "title=")},
-        HeaderCase{"TitleMissingDocumentDescrNotTaken",
-                   SourcePlan().Without("<Title>").Replace("AceXML Document", Element("Descr", "BPRL2")),
-                   TargetWith(2, "title=")},
-        HeaderCase{"TitleAndPlanStartMissing", SourcePlan().Without("<Title>").Without("<FlightPlan.FlightPlan>"),
-                   [] {
-                     std::vector<std::string> lines = kTargetLines;
-                     lines[2] = "title=";
-                     lines[3] = "description=";
-                     return TargetBytes(lines);
-                   }()},
-        HeaderCase{"NoWaypoints", SourcePlan().Without("ATCWaypoint").Without("WorldPosition").Without("ICAO"),
-                   TargetBytes({kTargetLines.begin(), kTargetLines.begin() + 12})},
-        HeaderCase{"NoDocumentEnd", SourcePlan().Without("</SimBase.Document>"), TargetBytes(kTargetLines)},
-        // Later simulators leave the names out; the waypoints are all read all the same.
-        HeaderCase{"NamesMissing", SourcePlan().Without("DepartureName").Without("DestinationName"),
-                   [] {
-                     std::vector<std::string> lines = kTargetLines;
-                     lines[10] = "departure_name=";
-                     lines[11] = "destination_name=";
-                     return TargetBytes(lines);
-                   }()},
-        HeaderCase{"WaypointsBeforeTheLastHeaderElement",
-                   SourcePlan().Without("DestinationName").Replace("</FlightPlan.FlightPlan>",
-                       Element("DestinationName", "Muenchen") + "\n</FlightPlan.FlightPlan>"),
-                   TargetBytes(kTargetLines)}),
+    ::testing::Values(HeaderCase{"RouteTypeMissing", SourcePlan().Without("RouteType"),
+                                 TargetWith(5, "routetype=0")},
+                      HeaderCase{"RouteTypeEmpty",
+                                 SourcePlan().Replace("RouteType", Element("RouteType", "")),
+                                 TargetWith(5, "routetype=0")},
+                      HeaderCase{"RouteTypeVor",
+                                 SourcePlan().Replace("RouteType", Element("RouteType", "vOr")),
+                                 TargetWith(5, "routetype=1")},
+                      HeaderCase{"RouteTypeLowAlt",
+                                 SourcePlan().Replace("RouteType", Element("RouteType", "LOWALT")),
+                                 TargetWith(5, "routetype=2")},
+                      HeaderCase{"RouteTypeDirect",
+                                 SourcePlan().Replace("RouteType", Element("RouteType", "DIRECT")),
+                                 TargetWith(5, "routetype=0")},
+                      HeaderCase{"RouteTypeOther",
+                                 SourcePlan().Replace("RouteType", Element("RouteType", "Airway")),
+                                 TargetWith(5, "routetype=")},
+                      HeaderCase{"RouteTypeDirectOnlyWhole",
+                                 SourcePlan().Replace("RouteType", Element("RouteType", "Directs")),
+                                 TargetWith(5, "routetype=")},
+                      HeaderCase{"PositionMissing", SourcePlan().Without("DeparturePosition"),
+                                 TargetWith(9, "departure_position=")},
+                      HeaderCase{
+                          "AltitudeKeepsLowerCase",
+                          SourcePlan().Replace("CruisingAlt", Element("CruisingAlt", "FL290")),
+                          TargetWith(6, "cruising_altitude=fl290")},
+                      // References are decoded in one pass before the value is upper-cased.
+                      HeaderCase{
+                          "EntitiesDecoded",
+                          SourcePlan().Replace("<Title>", Element("Title", "A &amp; b &amp;lt;")),
+                          TargetWith(2, "title=A & B &LT;")},
+                      HeaderCase{"ReferencesInTheDescription",
+                                 SourcePlan().Replace("EDDF, EDDM",
+                                                      Element("Descr", "EDDF &lt;&#X3E; EDDM")),
+                                 TargetWith(3, "description=EDDF <> EDDM")},
+                      HeaderCase{"ReferencesInTheType",
+                                 SourcePlan().Replace("FPType", Element("FPType", "&#x49;fr")),
+                                 TargetWith(4, "type=IFR")},
+                      HeaderCase{
+                          "AltitudeReferenceDecodedNotUpperCased",
+                          SourcePlan().Replace("CruisingAlt", Element("CruisingAlt", "&#70;L290")),
+                          TargetWith(6, "cruising_altitude=Fl290")},
+                      HeaderCase{
+                          "ReferencesInTheIdentifier",
+                          SourcePlan().Replace("<DepartureID>",
+                                               Element("DepartureID", "ED&#100;F")),
+                          TargetWith(7, "departure_id=EDDF, N50*  1.99', E8* 34.25', +000364.00")},
+                      HeaderCase{
+                          "ReferencesInTheParking",
+                          SourcePlan().Replace("DeparturePosition",
+                                               Element("DeparturePosition", "&apos;2&quot;")),
+                          TargetWith(9, "departure_position='2\"")},
+                      HeaderCase{
+                          "CharacterReferencesInTheNames",
+                          SourcePlan()
+                              .Replace("DepartureName",
+                                       Element("DepartureName", "Aer&#XF3;dromo &#x141;&#10;"))
+                              .Replace("DestinationName", Element("DestinationName",
+                                                                  "Gda&#x144;sk &#x65E5;")),
+                          [] {
+                            std::vector<std::string> lines = kTargetLines;
+                            lines[10] =
+                                "departure_name=AER\xD3"
+                                "DROMO L&#10;";
+                            lines[11] = "destination_name=GDANSK ?";
+                            return TargetBytes(lines);
+                          }()},
+                      // Far longer than the writer's first room for a line, which then grows, twice
+                      // over.
+                      HeaderCase{
+                          "LongTitleKeptWhole",
+                          SourcePlan().Replace("<Title>",
+                                               Element("Title", std::string(3000, 'x') + "yz")),
+                          TargetWith(2, ("title=" + std::string(3000, 'X') + "YZ").c_str())},
+                      HeaderCase{"SpacesInsideTagsKept",
+                                 SourcePlan().Replace("<Title>", "<Title> x </Title>"),
+                                 TargetWith(2, "title= X ")},
+                      HeaderCase{
+                          "TextAfterEndTagLengthensValue",
+                          SourcePlan().Replace("<DepartureID>",
+                                               Element("DepartureID", "EDDF") + "x"),
+                          TargetWith(7, "departure_id=EDDF<, N50*  1.99', E8* 34.25', +000364.00")},
+                      HeaderCase{
+                          "IdentifierMissing", SourcePlan().Without("<DepartureID>"),
+                          TargetWith(7, "departure_id=, N50*  1.99', E8* 34.25', +000364.00")},
+                      HeaderCase{"CoordinateMissing", SourcePlan().Without("<DestinationLLA>"),
+                                 TargetWith(8, "destination_id=EDDM, *  0.00', *  0.00', ")},
+                      HeaderCase{
+                          "SignedDecimalDegrees",
+                          SourcePlan().Replace(
+                              "<DepartureLLA>",
+                              Element("DepartureLLA", " 50.033167, 8.570778 ,+000364.00")),
+                          TargetBytes(kTargetLines)},
+                      // Airports placed from the header by the identifier written there.
+                      HeaderCase{"AirportPlacedAsDeparture", AirportWithoutPosition("eddf"),
+                                 TargetWith(12,
+                                            "waypoint.0=, EDDF, , EDDF, A, N50*  1.99', E8* "
+                                            "34.25', +000364.00,")},
+                      HeaderCase{"AirportPlacedAsDestination", AirportWithoutPosition("EDDM"),
+                                 TargetWith(12,
+                                            "waypoint.0=, EDDM, , EDDM, A, N48* 21.23', E11* "
+                                            "47.18', +001486.00,")},
+                      HeaderCase{"AirportPlacedFromSignedDecimalDegrees",
+                                 AirportWithoutPosition("EDDF").Replace(
+                                     "<DepartureLLA>",
+                                     Element("DepartureLLA", "50.033167,8.570778,+000364.00")),
+                                 TargetWith(12,
+                                            "waypoint.0=, EDDF, , EDDF, A, N50*  1.99', E8* "
+                                            "34.25', +000364.00,")},
+                      HeaderCase{
+                          "BothAirportsEqual",
+                          AirportWithoutPosition("EDDF").Replace("<DestinationID>",
+                                                                 Element("DestinationID", "EDDF")),
+                          TargetWith({{8,
+                                       "destination_id=EDDF, N48* 21.23', E11* 47.18', +001486.00"},
+                                      {12,
+                                       "waypoint.0=, EDDF, , EDDF, A, N50*  1.99', E8* 34.25', "
+                                       "+000364.00,"}})},
+                      HeaderCase{"AirportNotInTheHeader", AirportWithoutPosition("EDDS"),
+                                 TargetWithoutKabc()},
+                      HeaderCase{
+                          "AirportWithEmptyHeaderCoordinate",
+                          AirportWithoutPosition("EDDF").Replace("<DepartureLLA>",
+                                                                 Element("DepartureLLA", "")),
+                          TargetWithoutKabc({{7, "departure_id=EDDF, *  0.00', *  0.00', "}})},
+                      HeaderCase{
+                          "AirportWithoutHeaderCoordinate",
+                          AirportWithoutPosition("EDDM").Without("<DestinationLLA>"),
+                          TargetWithoutKabc({{8, "destination_id=EDDM, *  0.00', *  0.00', "}})},
+                      HeaderCase{"DescriptionBeforeTitleIsNotFound",
+                                 SourcePlan()
+                                     .Without("EDDF, EDDM")
+                                     .Replace("<Title>",
+                                              Element("Descr", "Before") + "\n" +
+                                                  Element("Title", "EDDF to EDDM")),
+                                 TargetWith(3, "description=")},
+                      HeaderCase{"Windows1252LettersUpperCased",
+                                 SourcePlan().Replace("DestinationName",
+                                                      Element("DestinationName", "M\xFCnchen")),
+                                 TargetWith(11, "destination_name=M\xDCNCHEN")},
+                      // Without a title the search meets the end of the source; every other line is
+                      // still found, the description behind the plan's start line, where the marker
+                      // line never stands.
+                      HeaderCase{"TitleMissing", SourcePlan().Without("<Title>"),
+                                 TargetWith(2, "title=")},
+                      HeaderCase{"TitleMissingDocumentDescrNotTaken",
+                                 SourcePlan().Without("<Title>").Replace("AceXML Document",
+                                                                         Element("Descr", "BPRL2")),
+                                 TargetWith(2, "title=")},
+                      HeaderCase{"TitleAndPlanStartMissing",
+                                 SourcePlan().Without("<Title>").Without("<FlightPlan.FlightPlan>"),
+                                 [] {
+                                   std::vector<std::string> lines = kTargetLines;
+                                   lines[2] = "title=";
+                                   lines[3] = "description=";
+                                   return TargetBytes(lines);
+                                 }()},
+                      HeaderCase{"NoWaypoints",
+                                 SourcePlan()
+                                     .Without("ATCWaypoint")
+                                     .Without("WorldPosition")
+                                     .Without("ICAO"),
+                                 TargetBytes({kTargetLines.begin(), kTargetLines.begin() + 12})},
+                      HeaderCase{"NoDocumentEnd", SourcePlan().Without("</SimBase.Document>"),
+                                 TargetBytes(kTargetLines)},
+                      // Later simulators leave the names out; the waypoints are all read all the
+                      // same.
+                      HeaderCase{"NamesMissing",
+                                 SourcePlan().Without("DepartureName").Without("DestinationName"),
+                                 [] {
+                                   std::vector<std::string> lines = kTargetLines;
+                                   lines[10] = "departure_name=";
+                                   lines[11] = "destination_name=";
+                                   return TargetBytes(lines);
+                                 }()},
+                      HeaderCase{"WaypointsBeforeTheLastHeaderElement",
+                                 SourcePlan()
+                                     .Without("DestinationName")
+                                     .Replace("</FlightPlan.FlightPlan>",
+                                              Element("DestinationName", "Muenchen") +
+                                                  "\n</FlightPlan.FlightPlan>"),
+                                 TargetBytes(kTargetLines)}),
     [](const auto& test) { return test.param.name; });
 
 struct MarkerCase {
