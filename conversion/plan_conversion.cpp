@@ -23,17 +23,17 @@ std::string FindFromStart(SourceScanner& scanner, std::string_view tag) {
   return scanner.FindElement(tag, DocumentEnd);
 }
 
-// A text value as written: its references decoded, then upper-cased with its other letters (the
-// line it was cut from was lower-cased).
-std::string UpperText(std::string value, const CaseRules& rules) {
-  DecodeCharacterReferences(value, rules);
-  rules.UpperInPlace(value);
-  return value;
-}
-
 std::string DecodedText(std::string value, const CaseRules& rules) {
   DecodeCharacterReferences(value, rules);
   return value;
+}
+
+// A text value as written: its references decoded, then upper-cased with its other letters (the
+// line it was cut from was lower-cased).
+std::string UpperText(std::string value, const CaseRules& rules) {
+  std::string text = DecodedText(std::move(value), rules);
+  rules.UpperInPlace(text);
+  return text;
 }
 
 std::string_view RouteTypeDigit(std::string_view routeType) {

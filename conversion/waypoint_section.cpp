@@ -41,8 +41,7 @@ struct Waypoint {
   // Forgets the element before, keeping the region and the memory.
   void Start(std::string_view idValue) {
     id.assign(idValue);
-    ident.seen = false;
-    ident.value.clear();
+    ident.Reset();
     user = false;
   }
 };

@@ -22,6 +22,11 @@ struct FirstIdent {
   // Takes the value of the scanner's line (which it cuts) when none was seen yet and the line
   // holds the tag.
   void Note(SourceScanner& scanner);
+  // Forgets the ident of the element before, keeping the memory.
+  void Reset() {
+    seen = false;
+    value.clear();
+  }
 };
 
 // Reads on from the line after the last one read until a line holds `tag` (the scanner's line
