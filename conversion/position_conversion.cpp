@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -33,14 +33,20 @@ constexpr bool IsHemisphereLetter(char byte) {
   }
 }
 
-// The text from the nearest space before the first `mark` (the space included) up to the mark;
-// from the coordinate's first byte when no space precedes it, empty when there is no mark.
+// The bytes that end a number read back from a mark: a space, and the marks and degree signs
+// themselves, so that "26'56.40\"" reads as 26 minutes and 56.40 seconds, spaces or not.
+constexpr bool EndsNumber(char byte) {
+  return byte == ' ' || byte == '\'' || byte == '*' || byte == kDegreeSignLastByte;
+}
+
+// The text between the nearest byte that ends a number before the first `mark` and the mark, both
+// excluded; from the coordinate's first byte when no such byte precedes it, empty when there is
+// no mark.
 std::string_view TextBeforeMark(std::string_view coordinate, char mark) {
   const std::size_t markAt = coordinate.find(mark);
   if (markAt == std::string_view::npos) return {};
-  const std::size_t space =
-      markAt == 0 ? std::string_view::npos : coordinate.rfind(' ', markAt - 1);
-  const std::size_t start = space == std::string_view::npos ? 0 : space;
+  std::size_t start = markAt;
+  while (start > 0 && !EndsNumber(coordinate[start - 1])) --start;
   return coordinate.substr(start, markAt - start);
 }
 
@@ -70,11 +76,42 @@ char* WriteMinutesPart(char* at, double minutes) {
   return at;
 }
 
-// Degrees text, "* ", minutes field and "', ", appended to `out`.
+// Whether minutes may be written as 60.00: a quick test, ahead of writing the field.
+constexpr bool MayWriteSixty(double minutes) { return minutes >= 59.99 && minutes < 60.01; }
+
+// A degrees text that can count one degree more: a hemisphere letter and degree digits alone.
+bool IsLetterAndDegreeDigits(std::string_view degrees) {
+  return degrees.size() >= 2 && IsHemisphereLetter(degrees.front()) &&
+         CountDigits(degrees, 1) == degrees.size() - 1;
+}
+
+// Adds one to the digits of `text` from `first` up to `end`, a digit more in front where all are
+// nines: "09" gives "10", "99" gives "100".
+void AddOne(std::string& text, std::size_t first, std::size_t end) {
+  for (std::size_t at = end; at > first; --at) {
+    if (text[at - 1] != '9') {
+      ++text[at - 1];
+      return;
+    }
+    text[at - 1] = '0';
+  }
+  text.insert(first, 1, '1');
+}
+
+// Degrees text, "* ", minutes field and "', ", appended to `out`. Minutes that would be written as
+// 60.00 are the next degree, where the degrees text can count it: a target reader takes minutes
+// below 60 only.
 void AppendCoordinate(std::string& out, std::string_view degrees, double minutes) {
+  const std::size_t start = out.size();
   out.append(degrees);
   out.append("* ");
+  const std::size_t field = out.size();
   AppendMinutesField(out, minutes);
+  if (MayWriteSixty(minutes) && IsLetterAndDegreeDigits(degrees) &&
+      out.compare(field, std::string::npos, "60.00") == 0) {
+    out.replace(field, std::string::npos, " 0.00");
+    AddOne(out, start + 1, start + degrees.size());
+  }
   out.append("', ");
 }
 
@@ -107,10 +144,13 @@ struct Hemispheres {
 constexpr Hemispheres kLatitude{'n', 's'};
 constexpr Hemispheres kLongitude{'e', 'w'};
 
-// Degrees text and minutes of decimal degrees whose degrees text is given, from their digits.
+// Degrees text and minutes of decimal degrees whose degrees text (a letter and the whole degrees)
+// is given, from their digits. The minutes count from the degrees as written, so that digits that
+// read as the next whole degree ("70.99999999999999999" is 71.0) give 60 minutes, which carry.
 void AppendDecimalDegrees(std::string& out, std::string_view degrees, std::string_view digits) {
   const double value = ReadDecimalNumber(digits);
-  AppendCoordinate(out, degrees, (value - std::floor(value)) * 60.0);
+  const double whole = ReadWholeNumber(degrees.substr(1));
+  AppendCoordinate(out, degrees, (value - whole) * 60.0);
 }
 
 // Signed decimal degrees, "54.285833" or "-130.444678" or "+5": an optional sign and the digits
@@ -165,7 +205,8 @@ struct CanonicalCoordinate {
 };
 
 // The common shape, `n47° 26' 56.40"` (the sign as UTF-8 or one byte, whole seconds or with
-// decimals), at the start of `text`, read in one pass; nothing where the text starts otherwise.
+// decimals), at the start of `text`, read in one pass; nothing where the text starts otherwise,
+// and nothing for minutes that may carry into the degrees.
 // It never holds a comma, so it stands whole before the comma that ends it. For this shape the
 // steps of the general reading below give exactly the same.
 std::optional<CanonicalCoordinate> ReadCanonicalCoordinate(std::string_view text) {
@@ -202,6 +243,10 @@ std::optional<CanonicalCoordinate> ReadCanonicalCoordinate(std::string_view text
   for (; at != end && IsDigit(*at); ++at)
     secondsDigits = secondsDigits * 10 + static_cast<unsigned>(*at - '0');
   if (at == seconds) return std::nullopt;
+  // Minutes from just below 60 up are left to the general reading, which carries. Minutes written
+  // as 60.00 take 3599.7 seconds at least: told from whole numbers, so the test waits for no
+  // division. (A whole part too long to count stands far from 60 minutes.)
+  if (static_cast<std::uint64_t>(minutes) * 60 + secondsDigits >= 3599) return std::nullopt;
   const char* fraction = at;
   if (at != end && *at == '.') {
     fraction = ++at;
@@ -251,6 +296,38 @@ std::optional<CanonicalCoordinate> CanonicalBeforeComma(std::string_view text) {
   return coordinate;
 }
 
+// Points for the commas of the text that `out` holds from `start` on.
+void CommasToPoints(std::string& out, std::size_t start) {
+  std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), ',', '.');
+}
+
+// The altitude, trimmed, with a point for every comma: writers with a decimal comma give
+// "+000078,00", which a target reader would split into two fields.
+void AppendAltitude(std::string& out, std::string_view altitude) {
+  altitude = TrimWhiteSpace(altitude);
+  const std::size_t start = out.size();
+  out.append(altitude);
+  if (altitude.find(',') != std::string_view::npos) CommasToPoints(out, start);
+}
+
+// The eight bytes at `from` copied to `to`, each comma made a point. The sum keeps the high bits
+// out, so no carry crosses a byte: a high bit is then set exactly where the byte is no comma, and
+// 2 (',' + 2 is '.') is added where it is not set.
+void CopyEightCommasToPoints(const char* from, char* to) {
+  constexpr std::uint64_t kCommas = 0x2C2C2C2C2C2C2C2C;
+  constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7F;
+  std::uint64_t eight = 0;
+  std::memcpy(&eight, from, 8);
+  const std::uint64_t differs = eight ^ kCommas;
+  const std::uint64_t noComma = ((differs & kLowBits) + kLowBits) | differs;
+  eight += (~noComma & ~kLowBits) >> 6;
+  std::memcpy(to, &eight, 8);
+}
+
+// The most bytes of an altitude that the common shape's writing copies itself: "+000429.00" and
+// a few more.
+constexpr std::size_t kAltitudeRoom = 16;
+
 // Both coordinates of the common shape, read where they stand without splitting the position
 // first; false, with nothing appended, for any other position or a field of the general writing.
 bool AppendCanonicalPosition(std::string& out, std::string_view input) {
@@ -261,15 +338,29 @@ bool AppendCanonicalPosition(std::string& out, std::string_view input) {
   if (!longitude) return false;
   // Both written into one piece, each one's degrees (four bytes at most, of a coordinate of nine
   // at least) copied as four bytes at once.
-  char text[2 * kCoordinateRoom];
+  char text[2 * kCoordinateRoom + kAltitudeRoom];
   std::memcpy(text, input.data(), kCanonicalDegreesRoom);
   char* at = WriteMinutesPart(text + latitude->degrees, latitude->minutes);
   if (at == nullptr) return false;
   std::memcpy(at, rest.data(), kCanonicalDegreesRoom);
   at = WriteMinutesPart(at + longitude->degrees, longitude->minutes);
   if (at == nullptr) return false;
+  // An altitude of the usual length goes into the same piece, its commas made points on the way:
+  // eight bytes at once from eight bytes up, as two words that overlap where it is shorter than 16.
+  const std::string_view altitude = TrimWhiteSpace(rest.substr(longitude->length + 1));
+  const std::size_t size = altitude.size();
+  if (size >= 8 && size <= kAltitudeRoom) {
+    CopyEightCommasToPoints(altitude.data(), at);
+    CopyEightCommasToPoints(altitude.data() + size - 8, at + size - 8);
+    at += size;
+  } else if (size < 8) {
+    for (const char byte : altitude) *at++ = byte == ',' ? '.' : byte;
+  } else {
+    out.append(text, static_cast<std::size_t>(at - text));
+    AppendAltitude(out, altitude);
+    return true;
+  }
   out.append(text, static_cast<std::size_t>(at - text));
-  out.append(TrimWhiteSpace(rest.substr(longitude->length + 1)));
   return true;
 }
 
@@ -277,19 +368,27 @@ bool AppendCanonicalPosition(std::string& out, std::string_view input) {
 
 void AppendConvertedPosition(std::string& out, std::string_view position) {
   constexpr auto npos = std::string_view::npos;
+  // Latitude and longitude alone get the altitude zero: the target line keeps its three fields.
+  constexpr std::string_view kNoAltitude = "+000000.00";
   const std::string_view input = TrimWhiteSpace(position);
   if (AppendCanonicalPosition(out, input)) return;
   const std::size_t firstComma = input.find(',');
-  const std::size_t secondComma = firstComma == npos ? npos : input.find(',', firstComma + 1);
-  const std::string_view latitude =
-      firstComma == npos ? std::string_view{} : input.substr(0, firstComma);
-  const std::string_view longitude =
-      secondComma == npos ? std::string_view{}
-                          : input.substr(firstComma + 1, secondComma - firstComma - 1);
-  const std::string_view altitude = secondComma == npos ? input : input.substr(secondComma + 1);
+  if (firstComma == npos) {
+    AppendConvertedCoordinate(out, {}, kLatitude);
+    AppendConvertedCoordinate(out, {}, kLongitude);
+    out.append(input);
+    return;
+  }
+  const std::size_t secondComma = input.find(',', firstComma + 1);
+  const std::string_view latitude = input.substr(0, firstComma);
+  const std::string_view longitude = input.substr(firstComma + 1, secondComma - firstComma - 1);
   AppendConvertedCoordinate(out, TrimWhiteSpace(latitude), kLatitude);
   AppendConvertedCoordinate(out, TrimWhiteSpace(longitude), kLongitude);
-  out.append(TrimWhiteSpace(altitude));
+  if (secondComma == npos) {
+    out.append(kNoAltitude);
+  } else {
+    AppendAltitude(out, input.substr(secondComma + 1));
+  }
 }
 
 std::string ConvertPosition(std::string_view position) {

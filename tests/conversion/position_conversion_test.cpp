@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
 #include <string>
 #include <string_view>
@@ -30,9 +31,26 @@ INSTANTIATE_TEST_SUITE_P(
                      "s33* 56.55', e151* 10.64', +000021.00"},
         PositionCase{"OneDigitMinutes", "s12\xC2\xB0 5' 3.00\",w77\xC2\xB0 7' 6.60\",+000012.50",
                      "s12*  5.05', w77*  7.11', +000012.50"},
-        PositionCase{"SixtyMinutesNoCarry",
-                     "s47\xC2\xB0 59' 59.90\",w9\xC2\xB0 0' 0.00\",+000000.00",
-                     "s47* 60.00', w9*  0.00', +000000.00"},
+        PositionCase{"SixtyMinutesCarry", "s47\xC2\xB0 59' 59.90\",w9\xC2\xB0 0' 0.00\",+000000.00",
+                     "s48*  0.00', w9*  0.00', +000000.00"},
+        PositionCase{"CarryKeepsTheDigitsWritten",
+                     "n09\xC2\xB0 59' 59.999\",w9\xC2\xB0 59' 59.999\",+0",
+                     "n10*  0.00', w10*  0.00', +0"},
+        PositionCase{"CarryAddsADigit", "s089\xC2\xB0 59' 59.999\",E99\xB0 59' 59.999\",+0",
+                     "s090*  0.00', E100*  0.00', +0"},
+        PositionCase{"CarryOnlyFromSixty", "n1\xC2\xB0 59' 59.69\",e1\xC2\xB0 60' 0.6\",+0",
+                     "n1* 59.99', e1* 60.01', +0"},
+        PositionCase{"CarryFromMinutesWrittenAsSixty", "n1\xC2\xB0 60' 0.2\",e1\xC2\xB0 60.004',+0",
+                     "n2*  0.00', e2*  0.00', +0"},
+        PositionCase{"NoCarryIntoOtherDegrees",
+                     "nhh\xC2\xB0 59' 59.999\",x47\xC2\xB0 59' 59.999\",+0",
+                     "nhh* 60.00', x47* 60.00', +0"},
+        PositionCase{"NoCarryWithoutDegrees", "59' 59.999\",n\xB0 59' 59.999\",+0",
+                     "* 60.00', * 60.00', +0"},
+        PositionCase{"DecimalDegreesCarry", "n70.9999999,-099.99999999999999999,+0",
+                     "n71*  0.00', w100*  0.00', +0"},
+        PositionCase{"DecimalDegreesOfTheNextDegree", "n70.99999999999999999,70.9999999,+0",
+                     "n71*  0.00', e71*  0.00', +0"},
         PositionCase{"HalfwayRoundsUp", "s48\xC2\xB0 3' 7.50\",e11\xC2\xB0 43' 48.20\",+000000.00",
                      "s48*  3.13', e11* 43.80', +000000.00"},
         PositionCase{"FrankfurtDeparture",
@@ -45,6 +63,15 @@ INSTANTIATE_TEST_SUITE_P(
         // Latin-1 and Windows-1252 plans store the sign as the one byte B0.
         PositionCase{"OneByteSign", "n47\xB0 26' 56.40\",w122\xB0 18' 42.60\",+0",
                      "n47* 26.94', w122* 18.71', +0"},
+        PositionCase{"MarksEndNumbers",
+                     "n47\xC2\xB0"
+                     "26'56.40\",w122\xB0"
+                     "18'42.60\",+000429.00",
+                     "n47* 26.94', w122* 18.71', +000429.00"},
+        PositionCase{"SignsEndNumbers",
+                     "n1*5' 0\",\xB0"
+                     "7' 0\",+0",
+                     "n1*  5.00', *  7.00', +0"},
         PositionCase{"OneByteSignWithoutSpace",
                      "n46\xB0"
                      "51' 37\",e1\xB0"
@@ -53,10 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
         // A comma is never a sign's first byte: it ends the coordinate.
         PositionCase{"CommaBeforeSignByteInLatitude",
                      "n47,\xB0 26' 56.40\",w122\xB0 18' 42.60\",+0",
-                     "n47*  0.00', * 26.94', w122\xB0 18' 42.60\",+0"},
+                     "n47*  0.00', * 26.94', w122\xB0 18' 42.60\".+0"},
         PositionCase{"CommaBeforeSignByteInLongitude",
                      "n47\xC2\xB0 26' 56.40\",w122,\xB0 18' 42.60\",+0",
-                     "n47* 26.94', w122*  0.00', \xB0 18' 42.60\",+0"},
+                     "n47* 26.94', w122*  0.00', \xB0 18' 42.60\".+0"},
         PositionCase{"OneByteSignAfterALetterIsNoSign", "n\xB0 5' 0\",w\xB0 5' 0\",+0",
                      "*  5.00', *  5.00', +0"},
         PositionCase{"DecimalMinutes", "s22\xC2\xB0 47.50',w45\xC2\xB0 12.29',+1761.00",
@@ -88,13 +115,20 @@ INSTANTIATE_TEST_SUITE_P(
                      " n47\xC2\xB0 26' 56.40\" , w122\xC2\xB0 18' 42.60\" , +000429.00 ",
                      "n47* 26.94', w122* 18.71', +000429.00"},
         PositionCase{"NoCommaIsAllAltitude", "abc", "*  0.00', *  0.00', abc"},
-        PositionCase{"OneCommaIsAllAltitude", "n1\xC2\xB0 2' 3\",+5",
-                     "n1*  2.05', *  0.00', n1\xC2\xB0 2' 3\",+5"},
+        PositionCase{"OneCommaIsLatitudeAndLongitude", "n1\xC2\xB0 2' 3\",+5",
+                     "n1*  2.05', e5*  0.00', +000000.00"},
+        PositionCase{"OneCommaOfTheCommonShape", "n47\xC2\xB0 26' 56.40\",w122\xC2\xB0 18' 42.60\"",
+                     "n47* 26.94', w122* 18.71', +000000.00"},
+        PositionCase{"OneCommaAlone", ",", "*  0.00', *  0.00', +000000.00"},
+        PositionCase{"AltitudeWithDecimalComma",
+                     "n1\xC2\xB0 0' 0.00\",e2\xC2\xB0 0' 0.00\",+000078,00",
+                     "n1*  0.00', e2*  0.00', +000078.00"},
+        PositionCase{"AltitudeWithCommas", "n1,e2, +78,5, ", "n1*  0.00', e2*  0.00', +78.5."},
         PositionCase{"CorruptDegrees", "nhh\xC2\xB0 12' 2.24\",w118\xC2\xB0 21' 8.57\",+000778.00",
                      "nhh* 12.04', w118* 21.14', +000778.00"},
         PositionCase{"NoApostropheNoQuote", "n47\xC2\xB0 26,w1\xC2\xB0,+0",
                      "n47*  0.00', w1*  0.00', +0"},
-        PositionCase{"NoSpaceBeforeMarks", "26'30\",4'\",x", "* 26.43', *  4.07', x"},
+        PositionCase{"NoSpaceBeforeMarks", "26'30\",4'\",x", "* 26.50', *  4.00', x"},
         PositionCase{"MarkFirstByte", "'\",\"',x", "*  0.00', *  0.00', x"},
         PositionCase{"SecondsWithExponent", "n1\xC2\xB0 0' 6e1\",e1\xC2\xB0 0' 1e999\",+0",
                      "n1*  1.00', e1*   inf', +0"},
@@ -142,13 +176,16 @@ TEST(ConvertPositionTest, OnePassReadingAgreesWithTheGeneralReading) {
   // Both coordinates are read where they stand only when a comma follows each right away; white
   // space around the commas and the altitude must not change what they give.
   const std::string_view separators[] = {",", " ,", ", ", "\t,\t"};
-  const std::string_view altitudes[] = {"+0", " +000429.00 ", ""};
+  // Commas in altitudes of each length that the one-pass writing copies its own way.
+  const std::string_view altitudes[] = {"+0",         " +000429.00 ",      "",
+                                        "+0,5",       "+000078,00",        ",2,4,6,8,0,2,4,6",
+                                        ",,,,,,,,,,", "+000000000078,00,", "1,"};
   for (int i = 0; i < 200000; ++i) {
     const std::string latitude = coordinate();
     const std::string longitude = coordinate();
     const std::string first(separators[random() % 4]);
-    const std::string second =
-        std::string(separators[random() % 4]) + std::string(altitudes[random() % 3]);
+    const std::string second = std::string(separators[random() % 4]) +
+                               std::string(altitudes[random() % std::size(altitudes)]);
     ASSERT_EQ(ConvertPosition(latitude + first + longitude + second),
               ConvertPosition(latitude + "x" + first + longitude + "x" + second))
         << latitude << first << longitude << second;
