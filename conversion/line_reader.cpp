@@ -1,4 +1,4 @@
-#include "source_scanner.h"
+#include "line_reader.h"
 
 #include <algorithm>
 #include <bit>
@@ -41,8 +41,9 @@ bool HasHighByte(std::string_view text) {
 constexpr std::size_t kBlock = 16;
 
 // Whether the block of kBlock bytes from `block` on, with the byte after it, holds a CR not
-// followed by LF or a '>' followed by '<' or a blank. A loop of a fixed count over plain bytes,
-// each test a byte mask, which compilers turn into vector instructions.
+// followed by LF, a '>' followed by '<' or a blank, or white space followed by '>'. A loop of a
+// fixed count over plain bytes, each test a byte mask, which compilers turn into vector
+// instructions.
 bool MayEndOrSplitALine(const char* block) {
   unsigned char bytes[kBlock];
   unsigned char next[kBlock];
@@ -56,7 +57,11 @@ bool MayEndOrSplitALine(const char* block) {
         is(bytes[i], '>') & (is(next[i], '<') | is(next[i], ' ') | is(next[i], '\t'));
     const unsigned char loneReturn =
         is(bytes[i], '\r') & static_cast<unsigned char>(~is(next[i], '\n'));
-    bytes[i] = split | loneReturn;
+    // White space is a space or below; the other control bytes are rare enough to look at too.
+    // (Written so that compilers keep the loop in vector instructions.)
+    const unsigned char spaceInTag = static_cast<unsigned char>(-(bytes[i] < 0x21)) &
+                                     static_cast<unsigned char>(-(next[i] == '>'));
+    bytes[i] = split | loneReturn | spaceInTag;
   }
   std::uint64_t first = 0;
   std::uint64_t second = 0;
@@ -67,8 +72,8 @@ bool MayEndOrSplitALine(const char* block) {
 
 }  // namespace
 
-SourceScanner::SourceScanner(std::unique_ptr<std::streambuf> source, const CaseRules& rules,
-                             ScannerLimits limits)
+LineReader::LineReader(std::unique_ptr<std::streambuf> source, const CaseRules& rules,
+                       ScannerLimits limits)
     : source_(std::move(source)),
       rules_(rules),
       maxLineBytes_(std::max<std::size_t>(limits.maxLineBytes, 1)),
@@ -77,7 +82,7 @@ SourceScanner::SourceScanner(std::unique_ptr<std::streambuf> source, const CaseR
       buffer_(std::max<std::size_t>(limits.bufferBytes, 1)),
       failed_(!source_.IsOpen()) {}
 
-bool SourceScanner::Refill() {
+bool LineReader::Refill() {
   next_ = 0;
   // Only the first fill after a rewind holds the source's first bytes.
   holdsStart_ = !filled_;
@@ -89,13 +94,13 @@ bool SourceScanner::Refill() {
   return end_ > 0;
 }
 
-int SourceScanner::PeekByte() {
+int LineReader::PeekByte() {
   if (next_ == end_ && !Refill()) return -1;
   return static_cast<unsigned char>(buffer_[next_]);
 }
 
 // A line that may end at a CR or be split, or that runs past the buffer: cut by a closer look.
-std::string_view SourceScanner::TakeMarkedLine() {
+std::string_view LineReader::TakeMarkedLine() {
   const char* start = buffer_.data() + next_;
   const std::size_t window = std::min(end_ - next_, maxLineBytes_ + 1);
   const std::size_t lineEnd = FindLineEnd() - next_;
@@ -116,7 +121,7 @@ std::string_view SourceScanner::TakeMarkedLine() {
 // A line whose only bytes from 80 hex up are UTF-8 degree signs, as every position has, is its
 // twin with each sign the one byte B0: made here, without decoding; its ASCII letters were
 // lowered already. False, with the line unchanged, for any other line.
-bool SourceScanner::TakeDegreeTwin(std::string_view& line) {
+bool LineReader::TakeDegreeTwin(std::string_view& line) {
   if (!degreeKeepsCase_) return false;
   const char* const end = line.data() + line.size();
   const char* from = line.data();
@@ -137,7 +142,7 @@ bool SourceScanner::TakeDegreeTwin(std::string_view& line) {
 // the first '>' that closes a tag (the last '<' or '>' before it is a '<'; `tagOpen` tells what
 // came before the stretch) and is followed by '<' with only blanks between; the stretch's size
 // where there is none. Found by the '<'s, of which a line of one element has two.
-std::size_t SourceScanner::FindSplit(std::string_view text, bool tagOpen) {
+std::size_t LineReader::FindSplit(std::string_view text, bool tagOpen) {
   std::size_t lastOpen = std::string_view::npos;
   for (std::size_t open = text.find('<'); open != std::string_view::npos;
        open = text.find('<', open + 1)) {
@@ -157,18 +162,22 @@ std::size_t SourceScanner::FindSplit(std::string_view text, bool tagOpen) {
 
 // A line that runs past the buffer or the piece's budget, or follows one that did: gathered into
 // piece_.
-std::string_view SourceScanner::TakeLongLine() {
+std::string_view LineReader::TakeLongLine() {
   piece_.clear();
   TakePiece();
   const std::size_t zero = piece_.find('\0');
   return std::string_view(piece_).substr(0, zero);
 }
 
-void SourceScanner::TakePiece() {
+void LineReader::TakePiece() {
   if (splitPending_) {
     splitPending_ = false;
     return;
   }
+  TakePieceUpToBudget();
+}
+
+void LineReader::TakePieceUpToBudget() {
   // Blanks that begin the piece are trimmed away, whatever they are: only their number counts.
   std::size_t taken =
       static_cast<std::size_t>(std::min<std::uint64_t>(pendingBlanks_, maxLineBytes_));
@@ -201,14 +210,15 @@ void SourceScanner::TakePiece() {
     ++taken;
     const bool closesTag = byte == '>' && tagOpen_;
     tagOpen_ = byte == '<';
-    if (closesTag && SplitsAfterTag(taken)) return;
+    if (closesTag && SplitsAfterTag(taken)) break;
   }
+  endsPiece_ = taken == maxLineBytes_;
 }
 
 // After a '>' that closed a tag: reads on over blanks to see whether a '<' follows, which ends
 // the line right after the '>'. The blanks that fit the piece are kept in it, as its content
 // where no tag follows; the rest are counted for the next piece.
-bool SourceScanner::SplitsAfterTag(std::size_t& taken) {
+bool LineReader::SplitsAfterTag(std::size_t& taken) {
   const std::size_t tagEnd = piece_.size();
   const bool full = taken == maxLineBytes_;
   std::uint64_t blanks = 0;
@@ -233,7 +243,7 @@ bool SourceScanner::SplitsAfterTag(std::size_t& taken) {
   return false;
 }
 
-std::string_view SourceScanner::FailedRead() {
+std::string_view LineReader::FailedRead() {
   line_ = {};
   failed_ = true;
   return line_;
@@ -241,7 +251,7 @@ std::string_view SourceScanner::FailedRead() {
 
 // A line of bytes from 80 hex up that are UTF-8 becomes its twin in the code page; then the code
 // page lowers it, every character.
-void SourceScanner::NormalizeOwnedLine() {
+void LineReader::NormalizeOwnedLine() {
   owned_.clear();
   if (!HasHighByte(line_) || !AppendUtf8Twin(owned_, line_, rules_)) owned_.assign(line_);
   rules_.LowerInPlace(owned_);
@@ -250,7 +260,7 @@ void SourceScanner::NormalizeOwnedLine() {
 
 // Lower-cases the buffer's ASCII letters from where it was left up to `end` (and a little ahead,
 // in longer runs), every byte once however often a rewind comes back to it.
-void SourceScanner::LowerMoreOfBuffer(std::size_t end) {
+void LineReader::LowerMoreOfBuffer(std::size_t end) {
   constexpr std::size_t kAhead = 4096;
   const std::size_t upTo = std::min(end_, std::max(end, lowered_ + kAhead));
   rules_.LowerAsciiInPlace(buffer_.data() + lowered_, upTo - lowered_);
@@ -258,7 +268,7 @@ void SourceScanner::LowerMoreOfBuffer(std::size_t end) {
 }
 
 // The offset of the first `byte` in the buffer from `start` on, or the buffer's end.
-std::size_t SourceScanner::FindByte(std::size_t start, char byte) const {
+std::size_t LineReader::FindByte(std::size_t start, char byte) const {
   const void* found = std::memchr(buffer_.data() + start, byte, end_ - start);
   return found == nullptr
              ? end_
@@ -267,7 +277,7 @@ std::size_t SourceScanner::FindByte(std::size_t start, char byte) const {
 
 // The offset of the first byte from 80 hex up in the buffer from `start` on, or the buffer's
 // end.
-std::size_t SourceScanner::FindHigh(std::size_t start) const {
+std::size_t LineReader::FindHigh(std::size_t start) const {
   const char* const begin = buffer_.data();
   return static_cast<std::size_t>(FirstHighByte(begin + start, begin + end_) - begin);
 }
@@ -275,31 +285,21 @@ std::size_t SourceScanner::FindHigh(std::size_t start) const {
 // The start of the first block from `start` on that may hold a byte pair that ends or splits a
 // line otherwise than a LF, or the buffer's end. The last bytes, whose next byte is not yet read,
 // always may.
-std::size_t SourceScanner::FindCloserLook(std::size_t start) {
+std::size_t LineReader::FindCloserLook(std::size_t start) {
   closerLookFrom_ = start;
   std::size_t at = start;
   while (end_ - at > kBlock && !MayEndOrSplitALine(buffer_.data() + at)) at += kBlock;
   return at;
 }
 
-std::string SourceScanner::FindElement(std::string_view tag,
-                                       std::optional<std::string_view> scopeEnd) {
-  for (;;) {
-    ReadNormalizedLine();
-    if (LineContains(tag)) return std::string(ElementValue(tag));
-    if ((scopeEnd && LineIs(*scopeEnd)) || Exhausted()) break;
-  }
-  line_ = {};
-  return {};
-}
-
-void SourceScanner::RewindSource() {
+void LineReader::Rewind() {
   if (!source_.IsOpen()) return;
   end_of_input_ = false;
   lineNumber_ = 0;
   nextLineNumber_ = 1;
   next_ = 0;
   tagOpen_ = splitPending_ = false;
+  startsPiece_ = endsPiece_ = false;
   pendingBlanks_ = 0;
   // Looked for again from the start; where lines need a closer look stays known while the
   // buffer holds the same bytes.

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "case_rules.h"
-#include "source_decoder.h"
+#include "markup_filter.h"
 #include "white_space.h"
 
 namespace tarnwick {
@@ -27,22 +27,25 @@ struct ScannerLimits {
   std::size_t bufferBytes = 65536;
 };
 
-// Reads the source plan line by line, each line lower-cased and trimmed, and finds elements by
-// their start tag. The source is never parsed as XML: values are cut out of lines by position.
-class SourceScanner {
+// Reads the source's lines, each lower-cased and trimmed: the physical lines of the file, split
+// where a tag that closes is followed by another, and cut into pieces where they run too long.
+class LineReader {
  public:
   // A null `source` is a source that could not be opened: every read fails.
-  SourceScanner(std::unique_ptr<std::streambuf> source, const CaseRules& rules,
-                ScannerLimits limits = {});
+  LineReader(std::unique_ptr<std::streambuf> source, const CaseRules& rules,
+             ScannerLimits limits = {});
 
   // Reads the next line (or the next piece of a long one) and normalises it. A source with a
-  // UTF-16 byte-order mark is read as UTF-8 (see SourceDecoder). LF, CR LF and a lone CR each
-  // end a line; so does a '>' that closes a tag when nothing but blanks stand between it and the
-  // next '<' (the blanks begin the next line), so that every element has a line of its own. A
-  // zero byte ends the line's content; a line that holds UTF-8 is read as its twin in the code
-  // page. The line stays valid until the next read. Inline: it runs for every line, and nearly
-  // every line takes its short way.
-  std::string_view ReadNormalizedLine() {
+  // UTF-16 byte-order mark is read as UTF-8 (see SourceDecoder), without its comments and with
+  // its CDATA sections escaped (see MarkupFilter). LF, CR LF and a lone CR each end a line; so
+  // does a '>' that closes a tag when nothing but blanks stand between it and the next '<' (the
+  // blanks begin the next line), so that every element has a line of its own. A zero byte ends
+  // the line's content; a line that holds UTF-8 is read as its twin in the code page. The line
+  // stays valid until the next read. Inline: it runs for every line, and nearly every line takes
+  // its short way.
+  std::string_view Read() {
+    startsPiece_ = endsPiece_;
+    endsPiece_ = false;
     if (Exhausted() || !source_.IsOpen()) return FailedRead();
     // Case changes never make or unmake white space, so the trimming may come first.
     line_ = TrimWhiteSpace(TakeLine());
@@ -55,51 +58,21 @@ class SourceScanner {
   // The number of the physical source line that the last read took its bytes from, from 1.
   std::int64_t LineNumber() const { return lineNumber_; }
   const CaseRules& Rules() const { return rules_; }
+  std::size_t MaxLineBytes() const { return maxLineBytes_; }
 
   // Set by the read that met the end of the data.
   bool AtEndOfSource() const { return end_of_input_; }
   // Nothing more can be read: the end was met or a read or seek failed.
   bool Exhausted() const { return end_of_input_ || failed_; }
-
-  // Where every byte is a character, a plain search of the line; an element's line mostly
-  // begins with the tag.
-  bool LineContains(std::string_view text) const {
-    if (!singleByte_) return TagPosition(text, 0) >= 0;
-    return line_.starts_with(text) || TagPosition(text, 1) >= 0;
-  }
-  std::ptrdiff_t TagPosition(std::string_view text, std::ptrdiff_t start) const {
-    // Where every byte is a character, the code page's own search is the plain one, inline.
-    return singleByte_ ? FindBytes(line_, text, start) : rules_.Find(line_, text, start);
-  }
-  bool LineIs(std::string_view text) const { return line_ == text; }
-
-  // Replaces the line by the run of `count` bytes from `first`, clamped to the line.
-  std::string_view CutLine(std::ptrdiff_t first, std::ptrdiff_t count) {
-    const auto length = static_cast<std::ptrdiff_t>(line_.size());
-    first = std::max<std::ptrdiff_t>(first, 0);
-    if (count < 0 || first >= length) {
-      line_ = {};
-    } else {
-      line_ = line_.substr(static_cast<std::size_t>(first),
-                           static_cast<std::size_t>(std::min(count, length - first)));
-    }
-    return line_;
-  }
-  // The text between start and end tag of a line that holds just the element, cut by position.
-  std::string_view ElementValue(std::string_view tag) {
-    const auto tagLength = static_cast<std::ptrdiff_t>(tag.size());
-    return CutLine(tagLength, static_cast<std::ptrdiff_t>(line_.size()) - 2 * tagLength - 1);
-  }
-
-  // Reads on until a line holds `tag` (its value) or equals `scopeEnd` (empty value); a search
-  // that meets the end of the source yields the empty value too.
-  std::string FindElement(std::string_view tag, std::optional<std::string_view> scopeEnd);
+  // The last line began where a line begins and ended where one ends: it is no piece of a line
+  // longer than a read takes.
+  bool Whole() const { return !startsPiece_ && !endsPiece_; }
+  // The last line took the short way, which only a line takes that holds no white space before
+  // a '>' (nor a line end but LF, nor a split).
+  bool TookShortWay() const { return shortWay_; }
 
   // Back to the first line; the end of the source no longer counts as met.
-  void RewindSource();
-  // Reading goes on with the line after the last one read. The scanner's reader keeps its own
-  // place, so unlike a text stream it needs no seek (which would cost a system call per search).
-  void ResyncSource() {}
+  void Rewind();
   void Close() { source_.Close(); }
 
  private:
@@ -109,6 +82,7 @@ class SourceScanner {
     lineNumber_ = nextLineNumber_;
     if (next_ == end_) Refill();
     lineLowered_ = false;
+    shortWay_ = false;
     // What a read before left to come first is rare, and read the long way.
     if (splitPending_ || pendingBlanks_ > 0) return TakeLongLine();
     // Nearly every line lies whole in the buffer, ends at a LF and holds no byte pair that could
@@ -121,6 +95,7 @@ class SourceScanner {
     const std::size_t length =
         lineFeed > 0 && buffer_[lineFeedAt_ - 1] == '\r' ? lineFeed - 1 : lineFeed;
     if (length >= maxLineBytes_) return TakeLongLine();
+    shortWay_ = true;
     return TakeFromBuffer(length, lineFeed + 1 - length);
   }
   // Takes the next `length` bytes of the buffer as the line, and `ending` bytes of line end
@@ -158,6 +133,7 @@ class SourceScanner {
   void NormalizeOwnedLine();
   std::string_view TakeLongLine();
   void TakePiece();
+  void TakePieceUpToBudget();
   bool SplitsAfterTag(std::size_t& taken);
   // Lower-cases the buffer up to `end` where the code page allows it; nearly always done already.
   void LowerBufferUpTo(std::size_t end) {
@@ -169,7 +145,7 @@ class SourceScanner {
   std::size_t FindHigh(std::size_t start) const;
   std::size_t FindCloserLook(std::size_t start);
 
-  SourceDecoder source_;
+  MarkupFilter source_;
   const CaseRules& rules_;
   std::size_t maxLineBytes_;
   // Every character is one byte: letters change case byte by byte (in buffer_ itself) and a match
@@ -189,8 +165,9 @@ class SourceScanner {
   std::size_t returnAt_ = 0;
   std::size_t highAt_ = 0;
   // No byte pair that ends or splits a line otherwise than a LF (CR without LF, '>' before '<'
-  // or a blank) begins from closerLookFrom_ up to closerLookAt_, where the first 16-byte block
-  // that may hold one begins. Kept over a rewind that keeps the buffer.
+  // or a blank), nor white space before a '>', begins from closerLookFrom_ up to closerLookAt_,
+  // where the first 16-byte block that may hold one begins. Kept over a rewind that keeps the
+  // buffer.
   std::size_t closerLookFrom_ = 0;
   std::size_t closerLookAt_ = 0;
   bool filled_ = false;      // buffer_ was filled since the last rewind
@@ -209,6 +186,9 @@ class SourceScanner {
   // Blanks already taken from the source, looking for a '<' behind a tag, that begin the next
   // piece. Counted, not kept: at the start of a piece they are trimmed away.
   std::uint64_t pendingBlanks_ = 0;
+  bool shortWay_ = false;     // the last line took the short way
+  bool startsPiece_ = false;  // the last line is the rest of one that ran past a read's budget
+  bool endsPiece_ = false;    // the last line ran up to a read's budget
   bool end_of_input_ = false;
   bool failed_ = false;
 };

@@ -1,5 +1,6 @@
 #include "plan_conversion.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -51,7 +52,10 @@ HeaderAirport WriteAirportLine(SourceScanner& scanner, TargetWriter& writer, std
                                std::string_view idTag, std::string_view positionTag) {
   const CaseRules& rules = scanner.Rules();
   HeaderAirport airport{UpperText(FindFromStart(scanner, idTag), rules), std::nullopt};
-  const std::string coordinate = FindFromStart(scanner, positionTag);
+  // A comma would split FS9's fields.
+  std::replace(airport.identifier.begin(), airport.identifier.end(), ',', ' ');
+  // References (`&apos;`, `&#176;`) stand for the marks they name.
+  const std::string coordinate = DecodedText(FindFromStart(scanner, positionTag), rules);
   std::string position = rules.Upper(ConvertPosition(coordinate));
   writer.WriteText(key, airport.identifier, ", ", position);
   writer.EndLine();

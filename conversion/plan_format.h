@@ -36,9 +36,13 @@ inline constexpr std::string_view DestinationName = "<destinationname>";
 // The start tag with its attribute name; the identifier is cut from behind it by position.
 inline constexpr std::string_view WaypointStart = "<atcwaypoint id=";
 inline constexpr std::string_view WaypointType = "<atcwaypointtype>";
+inline constexpr std::string_view WaypointTypeEnd = "</atcwaypointtype>";
 inline constexpr std::string_view WorldPosition = "<worldposition>";
+inline constexpr std::string_view WorldPositionEnd = "</worldposition>";
 inline constexpr std::string_view Region = "<icaoregion>";
+inline constexpr std::string_view RegionEnd = "</icaoregion>";
 inline constexpr std::string_view Ident = "<icaoident>";
+inline constexpr std::string_view IdentEnd = "</icaoident>";
 }  // namespace tags
 
 inline constexpr std::string_view SectionLine = "[flightplan]";

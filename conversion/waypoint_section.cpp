@@ -1,8 +1,11 @@
 #include "waypoint_section.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "character_references.h"
 #include "plan_format.h"
@@ -21,148 +24,61 @@ std::string_view KnownTypeLetter(std::string_view type) {
   return {};
 }
 
-// Sets `text` to `value` as written: its references decoded, then in the code page's upper case
-// (the line it was cut from was lower-cased). Reuses the text's memory.
-void AssignUpper(const CaseRules& rules, std::string& text, std::string_view value) {
+// Sets `text` to `value` as written in a field of the target: its references decoded, in the code
+// page's upper case (the line it was cut from was lower-cased), and each comma a space, since a
+// comma would split the field in two. Reuses the text's memory.
+void AssignField(const CaseRules& rules, std::string& text, std::string_view value) {
   text.assign(value);
   DecodeCharacterReferences(text, rules);
   rules.UpperInPlace(text);
+  std::replace(text.begin(), text.end(), ',', ' ');
 }
 
+// A waypoint line's pieces, reused from waypoint to waypoint.
 struct Waypoint {
-  std::string id;  // the id attribute's value as cut
-  FirstIdent ident;
-  bool user = false;       // of type user: its id is its user's own name
-  std::string identifier;  // the one the target carries (ResolveIdentifier)
+  std::string identifier;
   std::string typeLetter;
   std::string position;
-  std::string region;  // carried over to the next waypoint when it has no region of its own
-
-  // Forgets the element before, keeping the region and the memory.
-  void Start(std::string_view idValue) {
-    id.assign(idValue);
-    ident.Reset();
-    user = false;
-  }
+  std::string region;   // carried over to the next waypoint when it has no region of its own
+  std::string decoded;  // a position with references, decoded
 };
 
 // The identifier FS9 looks the waypoint up by is its ICAOIdent; the id attribute often holds a
 // name instead. A user waypoint keeps its id: planners invent its ICAOIdent.
-void ResolveIdentifier(const CaseRules& rules, Waypoint& waypoint) {
-  const bool byIdent = (!waypoint.user || waypoint.id.empty()) && !waypoint.ident.value.empty();
-  AssignUpper(rules, waypoint.identifier, byIdent ? waypoint.ident.value : waypoint.id);
+void ResolveIdentifier(const CaseRules& rules, const WaypointElement& element, Waypoint& waypoint) {
+  const bool user = element.type.found && element.type.value == "user";
+  const bool byIdent = (!user || element.id.empty()) && !element.ident.value.empty();
+  AssignField(rules, waypoint.identifier, byIdent ? element.ident.value : element.id);
 }
 
-// Where the reading of a complete waypoint element stopped.
-enum class ElementEnd {
-  Passed,     // on a line of the element or its end line: the next search reads on behind it
-  NextStart,  // on the next element's start line, which is the scanner's line
-  SectionEnd  // at the end of the document or the source
-};
-
-bool StartsWaypoint(const SourceScanner& scanner) {
-  return scanner.LineIs(BareWaypointStart) || scanner.LineContains(tags::WaypointStart);
-}
-
-// Leaves the identifier of a line that starts a waypoint element in the scanner's line: from the
-// second byte after the tag up to the byte before the next '>' (the quoted text), or nothing for
-// an element without an id. False, with the line untouched, for any other line.
-bool CutIdentifier(SourceScanner& scanner) {
-  if (scanner.LineIs(BareWaypointStart)) {
-    scanner.CutLine(0, 0);
-    return true;
+// The element's position converted, or where the header places an airport without one; false
+// when it has neither.
+bool PlaceWaypoint(const CaseRules& rules, const WaypointElement& element,
+                   const HeaderAirports& airports, Waypoint& waypoint) {
+  waypoint.position.clear();
+  if (!element.position.found) {
+    const std::optional<std::string_view> placed =
+        element.type.value == "airport" ? airports.PositionOf(waypoint.identifier) : std::nullopt;
+    if (placed) waypoint.position.assign(*placed);
+    return placed.has_value();
   }
-  const std::ptrdiff_t tag = scanner.TagPosition(tags::WaypointStart, 0);
-  if (tag < 0) return false;
-  const std::ptrdiff_t close = scanner.TagPosition(">", tag + 1);
-  const auto skip = static_cast<std::ptrdiff_t>(tags::WaypointStart.size()) + 1;
-  scanner.CutLine(tag + skip, close - tag - skip - 1);
+  std::string_view coordinate = element.position.value;
+  // References (`&apos;`, `&#176;`) stand for the marks they name.
+  if (coordinate.find('&') != std::string_view::npos) {
+    waypoint.decoded.assign(coordinate);
+    DecodeCharacterReferences(waypoint.decoded, rules);
+    coordinate = waypoint.decoded;
+  }
+  AppendConvertedPosition(waypoint.position, coordinate);
+  rules.UpperInPlace(waypoint.position);
   return true;
 }
 
-// Reads on to the next waypoint start line (or takes the scanner's line, which is one) and leaves
-// its identifier in the scanner's line; false when the document or the source ends first.
-bool FindIdentifier(SourceScanner& scanner, bool onStartLine) {
-  scanner.ResyncSource();
-  for (;; onStartLine = false) {
-    if (!onStartLine) scanner.ReadNormalizedLine();
-    const bool cut = CutIdentifier(scanner);
-    if (scanner.LineIs(WaypointEnd)) {
-      scanner.ResyncSource();
-      continue;
-    }
-    if (scanner.LineIs(DocumentEnd)) return false;
-    if (cut) return true;
-    if (scanner.Exhausted()) return false;
-  }
-}
-
-// The element's lines after its region, up to and including its end line, for an ident written
-// behind the region. A line that starts the next element ends them too, so that an element
-// without its end line takes nothing from its neighbour.
-ElementEnd ReadRestOfElement(SourceScanner& scanner, FirstIdent& ident) {
-  scanner.ResyncSource();
-  for (;;) {
-    scanner.ReadNormalizedLine();
-    if (scanner.LineIs(WaypointEnd)) return ElementEnd::Passed;
-    if (scanner.LineIs(DocumentEnd)) return ElementEnd::SectionEnd;
-    if (StartsWaypoint(scanner)) return ElementEnd::NextStart;
-    ident.Note(scanner);
-    if (scanner.Exhausted()) return ElementEnd::SectionEnd;
-  }
-}
-
-// Why a waypoint element is lost when a search ends without its value: at the element's end the
-// element lacks it; at the document's or the file's end the plan ended inside it.
-WaypointLoss Lost(WaypointSearch search, WaypointLoss atWaypointEnd) {
-  return search == WaypointSearch::AtWaypointEnd ? atWaypointEnd : WaypointLoss::PlanEnds;
-}
-
-// An airport element read to its end without a position: placed where the header places the
-// airport of its identifier, where it does. Its line carries no region, as every airport's.
-bool PlaceFromHeader(const CaseRules& rules, const HeaderAirports& airports, Waypoint& waypoint) {
-  ResolveIdentifier(rules, waypoint);
-  const std::optional<std::string_view> position = airports.PositionOf(waypoint.identifier);
-  if (!position) return false;
-  waypoint.position.assign(*position);
-  waypoint.region.clear();
-  return true;
-}
-
-// Reads one waypoint element after its start line: its type, position, region and ident.
-// Nothing when the waypoint is complete (`end` then tells where the reading stopped), else why
-// it is lost.
-std::optional<WaypointLoss> ReadWaypointBody(SourceScanner& scanner, const HeaderAirports& airports,
-                                             Waypoint& waypoint, ElementEnd& end) {
-  const CaseRules& rules = scanner.Rules();
-  WaypointSearch search = FindWaypointElement(scanner, tags::WaypointType, waypoint.ident);
-  if (search != WaypointSearch::Found) return Lost(search, WaypointLoss::NoType);
-  const std::string_view type = scanner.Line();
-  waypoint.user = type == "user";
+void SetTypeLetter(const CaseRules& rules, std::string_view type, Waypoint& waypoint) {
   const std::string_view letter = KnownTypeLetter(type);
   // Any other type is written as it stands, in lower case, with its references decoded.
   waypoint.typeLetter.assign(letter.empty() ? type : letter);
   if (letter.empty()) DecodeCharacterReferences(waypoint.typeLetter, rules);
-  const bool airport = type == "airport";
-  search = FindWaypointElement(scanner, tags::WorldPosition, waypoint.ident);
-  if (search != WaypointSearch::Found) {
-    const bool placed = search == WaypointSearch::AtWaypointEnd && airport &&
-                        PlaceFromHeader(rules, airports, waypoint);
-    return placed ? std::nullopt : std::optional(Lost(search, WaypointLoss::NoPosition));
-  }
-  waypoint.position.clear();
-  AppendConvertedPosition(waypoint.position, scanner.Line());
-  rules.UpperInPlace(waypoint.position);
-  search = FindWaypointElement(scanner, tags::Region, waypoint.ident);
-  if (search == WaypointSearch::Found) {
-    AssignUpper(rules, waypoint.region, scanner.Line());
-    end = ReadRestOfElement(scanner, waypoint.ident);
-  } else if (search != WaypointSearch::AtWaypointEnd) {
-    return WaypointLoss::PlanEnds;
-  }
-  // An airport line never carries a region, and the next waypoint inherits none from it.
-  if (airport) waypoint.region.clear();
-  return std::nullopt;
 }
 
 void WriteWaypointLine(TargetWriter& writer, std::int64_t number, const Waypoint& waypoint) {
@@ -173,63 +89,125 @@ void WriteWaypointLine(TargetWriter& writer, std::int64_t number, const Waypoint
   writer.EndLine();
 }
 
-}  // namespace
-
-void FirstIdent::Note(SourceScanner& scanner) {
-  if (seen) return;
-  // The lines behind the next element's start line are that element's, even when this one has
-  // no end line: its ident is never this one's.
-  if (StartsWaypoint(scanner)) {
-    seen = true;
-    return;
-  }
-  if (!scanner.LineContains(tags::Ident)) return;
-  seen = true;
-  value.assign(scanner.ElementValue(tags::Ident));
-}
-
-WaypointSearch FindWaypointElement(SourceScanner& scanner, std::string_view tag,
-                                   FirstIdent& ident) {
-  scanner.ResyncSource();
+// Reads on to the next waypoint start line, or takes the scanner's line, which is one; false
+// when the document or the source ends first.
+bool FindStartLine(SourceScanner& scanner, bool onStartLine) {
+  if (onStartLine) return true;
   for (;;) {
     scanner.ReadNormalizedLine();
-    bool found = false;
-    if (scanner.LineContains(tag)) {
-      scanner.ElementValue(tag);
-      found = true;
+    if (StartsWaypoint(scanner)) return true;
+    if (scanner.LineIs(DocumentEnd) || scanner.Exhausted()) return false;
+  }
+}
+
+// The identifier of a start line: from the second byte after the tag up to the byte before the
+// next '>' (the quoted text), or nothing for an element without an id.
+std::string_view CutIdentifier(SourceScanner& scanner) {
+  if (scanner.LineIs(BareWaypointStart)) return {};
+  const std::ptrdiff_t tag = scanner.TagPosition(tags::WaypointStart, 0);
+  const std::ptrdiff_t close = scanner.TagPosition(">", tag + 1);
+  const auto skip = static_cast<std::ptrdiff_t>(tags::WaypointStart.size()) + 1;
+  return scanner.CutLine(tag + skip, close - tag - skip - 1);
+}
+
+// Takes the first of the element's fields, in this order, whose tag the scanner's line holds
+// with its end tag and that no line before gave.
+void TakeField(SourceScanner& scanner, WaypointElement& element) {
+  const std::string_view line = scanner.Line();
+  // A field's line holds its end tag behind its start tag, so a '<' after its first byte.
+  const std::size_t second = line.size() < 2 ? std::string_view::npos : line.find('<', 1);
+  if (second == std::string_view::npos) return;
+  const std::array<std::pair<ElementField*, std::pair<std::string_view, std::string_view>>, 4>
+      fields{{{&element.type, {tags::WaypointType, tags::WaypointTypeEnd}},
+              {&element.position, {tags::WorldPosition, tags::WorldPositionEnd}},
+              {&element.region, {tags::Region, tags::RegionEnd}},
+              {&element.ident, {tags::Ident, tags::IdentEnd}}}};
+  // Nearly every such line is a field's start tag, its value and its end tag, and holds no other
+  // tag: it gives that field alone.
+  for (const auto& [field, tag] : fields) {
+    if (second == line.size() - tag.second.size() && line.starts_with(tag.first) &&
+        line.ends_with(tag.second)) {
+      if (!field->found) field->Take(scanner.ElementValue(tag.first));
+      return;
     }
-    // Tested after the cut: on the element's own line these look at its value.
-    if (scanner.LineIs(WaypointEnd)) return WaypointSearch::AtWaypointEnd;
-    if (scanner.LineIs(DocumentEnd)) return WaypointSearch::AtDocumentEnd;
-    if (found) return WaypointSearch::Found;
-    // Neither the value nor an end: the line may hold the ident, which is then cut from it.
-    ident.Note(scanner);
-    if (scanner.Exhausted()) return WaypointSearch::SourceExhausted;
+  }
+  for (const auto& [field, tag] : fields) {
+    if (!field->found && scanner.LineContains(tag.first) && scanner.LineContains(tag.second)) {
+      field->Take(scanner.ElementValue(tag.first));
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+bool StartsWaypoint(const SourceScanner& scanner) {
+  return scanner.MayStartWaypoint() &&
+         (scanner.LineIs(BareWaypointStart) || scanner.LineContains(tags::WaypointStart));
+}
+
+void WaypointElement::Read(SourceScanner& scanner) {
+  line = scanner.LineNumber();
+  id.assign(CutIdentifier(scanner));
+  for (ElementField* field : {&type, &position, &region, &ident}) {
+    field->found = false;
+    field->value.clear();
+  }
+  for (;;) {
+    scanner.ReadNormalizedLine();
+    // Tested first: an element without its end line ends where the next one starts.
+    if (StartsWaypoint(scanner)) {
+      end = ElementEnd::NextStart;
+      return;
+    }
+    if (scanner.LineIs(WaypointEnd)) {
+      end = ElementEnd::EndLine;
+      return;
+    }
+    if (scanner.LineIs(DocumentEnd)) {
+      end = ElementEnd::DocumentEndLine;
+      return;
+    }
+    TakeField(scanner, *this);
+    if (scanner.Exhausted()) {
+      end = ElementEnd::SourceEnd;
+      return;
+    }
   }
 }
 
 std::int64_t WaypointSection(SourceScanner& scanner, TargetWriter& writer,
                              const HeaderAirports& airports, ConversionObserver* observer) {
   if (scanner.AtEndOfSource()) return 0;
+  const CaseRules& rules = scanner.Rules();
+  WaypointElement element;
   Waypoint waypoint;
   std::int64_t number = 0;
   bool onStartLine = false;
-  while (!writer.Failed() && FindIdentifier(scanner, onStartLine)) {
-    const std::int64_t line = scanner.LineNumber();
-    waypoint.Start(scanner.Line());
-    ElementEnd end = ElementEnd::Passed;
-    const std::optional<WaypointLoss> loss = ReadWaypointBody(scanner, airports, waypoint, end);
-    ResolveIdentifier(scanner.Rules(), waypoint);
-    onStartLine = end == ElementEnd::NextStart;
-    if (loss) {
-      if (observer != nullptr) observer->WaypointLeftOut({line, waypoint.identifier, *loss});
-      if (*loss == WaypointLoss::PlanEnds) break;
+  while (!writer.Failed() && FindStartLine(scanner, onStartLine)) {
+    element.Read(scanner);
+    onStartLine = element.end == ElementEnd::NextStart;
+    const bool sectionEnds =
+        element.end == ElementEnd::DocumentEndLine || element.end == ElementEnd::SourceEnd;
+    ResolveIdentifier(rules, element, waypoint);
+    if (!element.type.found || !PlaceWaypoint(rules, element, airports, waypoint)) {
+      const WaypointLoss loss = sectionEnds          ? WaypointLoss::PlanEnds
+                                : element.type.found ? WaypointLoss::NoPosition
+                                                     : WaypointLoss::NoType;
+      if (observer != nullptr) observer->WaypointLeftOut({element.line, waypoint.identifier, loss});
+      if (sectionEnds) break;
       continue;
+    }
+    SetTypeLetter(rules, element.type.value, waypoint);
+    // Only a written waypoint sets the region carried on; an airport line never carries one.
+    if (element.type.value == "airport") {
+      waypoint.region.clear();
+    } else if (element.region.found) {
+      AssignField(rules, waypoint.region, element.region.value);
     }
     WriteWaypointLine(writer, number, waypoint);
     ++number;
-    // The next element's start line is read already, even where it is the source's last.
-    if (end == ElementEnd::SectionEnd || (!onStartLine && scanner.AtEndOfSource())) break;
+    if (sectionEnds) break;
   }
   return number;
 }

@@ -4,35 +4,49 @@
 #include <string>
 #include <string_view>
 
+#include "conversion_observer.h"
 #include "header_airports.h"
-#include "plan_conversion.h"
 #include "source_scanner.h"
 #include "target_writer.h"
 
 namespace tarnwick {
 
-enum class WaypointSearch { Found, AtWaypointEnd, AtDocumentEnd, SourceExhausted };
+// Where the lines of a waypoint element end.
+enum class ElementEnd {
+  EndLine,          // its own end line
+  NextStart,        // the next element's start line, which is then the scanner's line
+  DocumentEndLine,  // the document's end line
+  SourceEnd,        // the end of the source
+};
 
-// The value of the first line of a waypoint element that holds <icaoident>, as cut: the ident
-// the element's waypoint is known by.
-struct FirstIdent {
-  bool seen = false;
+// One of the values a waypoint element's lines give, as cut from its line.
+struct ElementField {
+  bool found = false;
   std::string value;
 
-  // Takes the value of the scanner's line (which it cuts) when none was seen yet and the line
-  // holds the tag.
-  void Note(SourceScanner& scanner);
-  // Forgets the ident of the element before, keeping the memory.
-  void Reset() {
-    seen = false;
-    value.clear();
+  void Take(std::string_view text) {
+    found = true;
+    value.assign(text);
   }
 };
 
-// Reads on from the line after the last one read until a line holds `tag` (the scanner's line
-// then holds the value) or ends the waypoint, the document or the source. Every other line read
-// is shown to `ident`.
-WaypointSearch FindWaypointElement(SourceScanner& scanner, std::string_view tag, FirstIdent& ident);
+// What the lines of one waypoint element give, each value from the first line that holds its
+// tag with the tag's end tag, in whatever order they come; reused from element to element.
+struct WaypointElement {
+  std::int64_t line = 0;  // the source line of its start tag, from 1
+  std::string id;         // the id attribute's value as cut, empty without one
+  ElementField type;
+  ElementField position;
+  ElementField region;
+  ElementField ident;
+  ElementEnd end = ElementEnd::EndLine;
+
+  // Reads the element that the scanner's line (a start line) begins, up to its end.
+  void Read(SourceScanner& scanner);
+};
+
+// Whether the scanner's line starts a waypoint element.
+bool StartsWaypoint(const SourceScanner& scanner);
 
 // Writes one line per complete waypoint element that follows the scanner's position, numbered
 // from 0, and tells `observer` (when there is one) of every element left out. An airport element

@@ -172,7 +172,9 @@ TEST(ConvertCommandTest, WarnsOfEveryWaypointLeftOut) {
   // TABUM without its id and its ident: a waypoint of no name.
   plan.replace(plan.find("<ATCWaypoint id=\"TABUM\">"), 24, "<ATCWaypoint>");
   cut("<WorldPosition>N49\xC2\xB0 49", "</ATCWaypoint>");
-  plan.erase(plan.rfind("<ICAO>"));  // the file ends inside EDDM
+  // The file ends inside EDDM, before its type (with a type and a position, or as an airport
+  // the header places, it would be written).
+  plan.erase(plan.rfind("<ATCWaypointType>"));
   WriteFile(dir.File("Route.pln"), plan);
   const auto line = [&](std::string_view startTag) {
     const std::size_t at = plan.find("<ATCWaypoint" + std::string(startTag));

@@ -352,10 +352,19 @@ INSTANTIATE_TEST_SUITE_P(
                       Source(dir, Example("<Title>", std::string("<Ti\0tle>", 8)));
                     },
                     Output::Beside, false, 0, "", Target::Converted},
-        // Without the plan's start tag only the marker could make the file a plan.
+        // Without the plan's start tag only the marker could make the file a plan: one written
+        // over two lines is read joined, one in a comment is not read.
         HostileCase{"MarkerSplitAcrossLines",
                     [](const TempDir& dir) {
                       std::string text = Example("AceXML Document", "AceXML\r\nDocument");
+                      text.replace(text.find("<FlightPlan.FlightPlan>"), 23, "<FlightPlan>");
+                      Source(dir, text);
+                    },
+                    Output::Beside, false, 0, "", Target::Converted},
+        HostileCase{"MarkerInAComment",
+                    [](const TempDir& dir) {
+                      std::string text = Example("<Descr>AceXML Document</Descr>",
+                                                 "<!-- <Descr>AceXML Document</Descr> -->");
                       text.replace(text.find("<FlightPlan.FlightPlan>"), 23, "<FlightPlan>");
                       Source(dir, text);
                     },

@@ -239,6 +239,34 @@ INSTANTIATE_TEST_SUITE_P(
                           SourcePlan().Replace("<DepartureID>",
                                                Element("DepartureID", "ED&#100;F")),
                           TargetWith(7, "departure_id=EDDF, N50*  1.99', E8* 34.25', +000364.00")},
+                      // The same plan in other layouts: one header line each.
+                      HeaderCase{"SpaceInTheTags",
+                                 SourcePlan().Replace("<Title>", "<Title >EDDF to EDDM</Title\t>"),
+                                 TargetWith(2, "title=EDDF TO EDDM")},
+                      HeaderCase{
+                          "TitleInAComment",
+                          SourcePlan().Replace("<Title>", "<!-- <Title>Old</Title>\n -->\n" +
+                                                              Element("Title", "EDDF to EDDM")),
+                          TargetWith(2, "title=EDDF TO EDDM")},
+                      HeaderCase{
+                          "TitleOverTwoLines",
+                          SourcePlan().Replace("<Title>", "<Title>EDDF to\n   EDDM</Title>"),
+                          TargetWith(2, "title=EDDF TO EDDM")},
+                      HeaderCase{
+                          "TitleInCdata",
+                          SourcePlan().Replace("<Title>", Element("Title", "<![CDATA[A & <B>]]>")),
+                          TargetWith(2, "title=A & <B>")},
+                      HeaderCase{
+                          "ReferencesInThePosition",
+                          SourcePlan().Replace(
+                              "<DepartureLLA>", Element("DepartureLLA",
+                                                        "N50&#176; 1&apos; 59.40&quot;,E8"
+                                                        "&#xB0; 34' 14.80\",+000364.00")),
+                          TargetBytes(kTargetLines)},
+                      HeaderCase{
+                          "CommaInTheIdentifier",
+                          SourcePlan().Replace("<DepartureID>", Element("DepartureID", "A,B")),
+                          TargetWith(7, "departure_id=A B, N50*  1.99', E8* 34.25', +000364.00")},
                       HeaderCase{
                           "ReferencesInTheParking",
                           SourcePlan().Replace("DeparturePosition",
@@ -406,7 +434,9 @@ INSTANTIATE_TEST_SUITE_P(
         MarkerCase{"TextAround", "<a><Descr>AceXML Document</Descr><b>", true},
         MarkerCase{"TwoSpaces", "<Descr>AceXML  Document</Descr>", false},
         MarkerCase{"Tab", "<Descr>AceXML\tDocument</Descr>", false},
-        MarkerCase{"SplitOverTwoLines", "<Descr>AceXML\nDocument</Descr>", false},
+        // A value over lines is read joined with one space.
+        MarkerCase{"SplitOverTwoLines", "<Descr>AceXML\nDocument</Descr>", true},
+        MarkerCase{"InAComment", "<!-- <Descr>AceXML Document</Descr> -->", false},
         MarkerCase{"OnlyBeginsLikeTheMarker", "<Descr>AceXML Documentation</Descr>", false},
         MarkerCase{"AmongOtherElementsOnOneLine",
                    "<Type>x</Type><Descr>AceXML Document</Descr><Title>y</Title>", true},
@@ -442,7 +472,7 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"BothOnOneLineWithTextBetween", "<SimBase.Document>x<FlightPlan.FlightPlan>\n",
                    false},
         FormatCase{"BothInComments",
-                   "<!-- <SimBase.Document> -->\n<!-- <FlightPlan.FlightPlan> -->\n", true},
+                   "<!-- <SimBase.Document> -->\n<!-- <FlightPlan.FlightPlan> -->\n", false},
         FormatCase{"DocumentTagOfAnotherName", "<SimBase.Documents>\n<FlightPlan.FlightPlan>\n",
                    true},
         FormatCase{"PlanTagWithAttributes", "<SimBase.Document>\n<FlightPlan.FlightPlan x=\"1\">\n",

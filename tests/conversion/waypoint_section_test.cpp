@@ -120,8 +120,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "waypoint.0=K1, ABC, , ABC, fix, N47* 26.13', W122* 18.58', +000000.00,\r\n"},
         SectionCase{"SingleQuotedIdentifier", Replaced(kUser, "\"wp1\"", "'kabc'") + kEnd,
                     "waypoint.0=, KABC, , KABC, I, N47* 30.00', W122* 10.50', +000000.00,\r\n"},
-        SectionCase{"UnquotedIdentifierLosesItsEnds", Replaced(kUser, "\"wp1\"", "kabc") + kEnd,
-                    "waypoint.0=, AB, , AB, I, N47* 30.00', W122* 10.50', +000000.00,\r\n"},
+        // An id without quotes is no attribute value.
+        SectionCase{"UnquotedIdentifierIsNoId", Replaced(kUser, "\"wp1\"", "kabc") + kEnd,
+                    "waypoint.0=, , , , I, N47* 30.00', W122* 10.50', +000000.00,\r\n"},
         SectionCase{"IdentifierWithoutClosingBracket",
                     Replaced(kUser, "\"wp1\">", "\"wp1\"") + kEnd,
                     "waypoint.0=, , , , I, N47* 30.00', W122* 10.50', +000000.00,\r\n"},
@@ -129,10 +130,12 @@ INSTANTIATE_TEST_SUITE_P(
             "EndLineWithMoreTextDoesNotEndTheElement",
             Replaced(kAirport, "<WorldPosition>", "</ATCWaypoint> -- \r\n<WorldPosition>") + kEnd,
             kAirportLine},
+        // A start tag with other attributes only starts an element without an id.
         SectionCase{
-            "ElementWithoutIdentifierLineIsPassedOver",
+            "StartTagWithoutIdAttribute",
             Replaced(kVor, "<ATCWaypoint id=\"ABC\">", "<ATCWaypoint name=\"ABC\">") + kUser + kEnd,
-            Replaced(kUserLine, "waypoint.2=K1", "waypoint.0=")},
+            Replaced(kVorLine, "waypoint.1", "waypoint.0") +
+                Replaced(kUserLine, "waypoint.2", "waypoint.1")},
         // Identifiers: the ident FS9 looks a waypoint up by, wherever the id holds a name.
         SectionCase{"IdentAfterTheRegion", Replaced(kVor, "\"ABC\"", "\"0.Abc Name\"") + kEnd,
                     Replaced(kVorLine, "waypoint.1", "waypoint.0")},
@@ -182,16 +185,16 @@ INSTANTIATE_TEST_SUITE_P(
                         Replaced(kVor, "\"ABC\"", "\"Other\"") + kEnd,
                     "waypoint.0=K1, NAME, , NAME, V, N47* 26.13', W122* 18.58', +000000.00,\r\n" +
                         kVorLine},
-        // Without region and end line, the region search runs on into the next element, which is
-        // lost as before; its ident is not taken for this one.
-        SectionCase{"ElementWithoutRegionAndEndLineTakesNoIdentFromTheNext",
-                    Replaced(Replaced(Replaced(kVor, "\"ABC\"", "\"Name\""),
-                                      "    <ICAO>\r\n      <ICAORegion>K1</ICAORegion>\r\n"
-                                      "      <ICAOIdent>ABC</ICAOIdent>\r\n    </ICAO>\r\n",
-                                      ""),
-                             "  </ATCWaypoint>\r\n", "") +
-                        Replaced(kVor, "\"ABC\"", "\"Other\"") + kEnd,
-                    "waypoint.0=K1, NAME, , NAME, V, N47* 26.13', W122* 18.58', +000000.00,\r\n"},
+        // An element without region and end line ends where the next starts: neither loses.
+        SectionCase{
+            "ElementWithoutRegionAndEndLineTakesNoIdentFromTheNext",
+            Replaced(Replaced(Replaced(kVor, "\"ABC\"", "\"Name\""),
+                              "    <ICAO>\r\n      <ICAORegion>K1</ICAORegion>\r\n"
+                              "      <ICAOIdent>ABC</ICAOIdent>\r\n    </ICAO>\r\n",
+                              ""),
+                     "  </ATCWaypoint>\r\n", "") +
+                Replaced(kVor, "\"ABC\"", "\"Other\"") + kEnd,
+            "waypoint.0=, NAME, , NAME, V, N47* 26.13', W122* 18.58', +000000.00,\r\n" + kVorLine},
         SectionCase{"BareStartWithoutEndLineKeepsItsNeighbour",
                     Replaced(kVor, "  </ATCWaypoint>\r\n", "") +
                         Replaced(kUser, "<atcwaypoint id=\"wp1\">", "<atcwaypoint>") + kEnd,
@@ -202,6 +205,57 @@ INSTANTIATE_TEST_SUITE_P(
                              "</SimBase.Document>\r\n<ICAOIdent>") +
                         kUser,
                     "waypoint.0=K1, NAME, , NAME, V, N47* 26.13', W122* 18.58', +000000.00,\r\n"},
+        // The same elements in other layouts of the same XML.
+        SectionCase{
+            "StartTagSpacedAndSingleQuoted",
+            Replaced(kUser, "<atcwaypoint id=\"wp1\">", "<atcwaypoint type=\"x\"  ID = 'wp1' >") +
+                kEnd,
+            Replaced(kUserLine, "waypoint.2=K1", "waypoint.0=")},
+        SectionCase{
+            "IdOnTheNextLine",
+            Replaced(kVor, "<ATCWaypoint id=\"ABC\">", "<ATCWaypoint\r\n\t  id=\"ABC\"\r\n>") +
+                kEnd,
+            Replaced(kVorLine, "waypoint.1", "waypoint.0")},
+        SectionCase{
+            "EmptyElementStartTag",
+            Replaced(kUser, "<atcwaypoint id=\"wp1\">", "<atcwaypoint id=\"wp1\" />") + kEnd,
+            Replaced(kUserLine, "waypoint.2=K1", "waypoint.0=")},
+        SectionCase{"SpaceBeforeEachTagsEnd",
+                    Replaced(Replaced(kVor, "<ATCWaypointType>VOR</ATCWaypointType>",
+                                      "<ATCWaypointType >VOR</ATCWaypointType >"),
+                             "</ATCWaypoint>", "</ATCWaypoint\t>") +
+                        kEnd,
+                    Replaced(kVorLine, "waypoint.1", "waypoint.0")},
+        SectionCase{"CommentedOutElement",
+                    kAirport + "<!-- " + kUser + " -->\r\n<!--\r\n" + kVor + "-->" + kVor + kEnd,
+                    kAirportLine + kVorLine},
+        SectionCase{
+            "TypeOverTwoLines",
+            Replaced(kVor, ">VOR</ATCWaypointType>", ">VOR\r\n    </ATCWaypointType>") + kEnd,
+            Replaced(kVorLine, "waypoint.1", "waypoint.0")},
+        SectionCase{"IcaoBlockBeforeTheType",
+                    kVor +
+                        Replaced(Replaced(kVor,
+                                          "    <ICAO>\r\n      <ICAORegion>K1</ICAORegion>\r\n"
+                                          "      <ICAOIdent>ABC</ICAOIdent>\r\n    </ICAO>\r\n",
+                                          ""),
+                                 "  <ATCWaypoint id=\"ABC\">\r\n",
+                                 "<ATCWaypoint id=\"x\"><ICAO><ICAORegion>K2</ICAORegion>"
+                                 "<ICAOIdent>DEF</ICAOIdent></ICAO>\r\n") +
+                        kEnd,
+                    Replaced(kVorLine, "waypoint.1", "waypoint.0") +
+                        "waypoint.1=K2, DEF, , DEF, V, N47* 26.13', W122* 18.58', +000000.00,\r\n"},
+        SectionCase{
+            "ReferencesInThePosition",
+            Replaced(kUser, "n47\xC2\xB0 30' 0.00\"", "n47&#176; 30&apos; 0.00&quot;") + kEnd,
+            Replaced(kUserLine, "waypoint.2=K1", "waypoint.0=")},
+        // A comma would split FS9's fields.
+        SectionCase{
+            "CommaInIdAndRegion",
+            Replaced(kUser, "\"wp1\"", "\"Lake, north\"") + Replaced(kVor, ">K1<", ">K,1<") + kEnd,
+            "waypoint.0=, LAKE  NORTH, , LAKE  NORTH, I, N47* 30.00', W122* 10.50', "
+            "+000000.00,\r\n"
+            "waypoint.1=K 1, ABC, , ABC, V, N47* 26.13', W122* 18.58', +000000.00,\r\n"},
         // References are decoded in the identifier, the region and a type the table lacks; a
         // type is looked up as it stands.
         SectionCase{
@@ -256,11 +310,14 @@ INSTANTIATE_TEST_SUITE_P(
                     kAirportLine,
                     {{"KABC", std::string(kHamburgPosition)}, {}}},
         SectionCase{"TruncatedInTheMiddle", kAirport + kVor.substr(0, 80), kAirportLine},
+        // Type and position make a waypoint, also when the file ends before its end line.
         SectionCase{"LastWaypointWithoutEndLine",
-                    kAirport + kUser.substr(0, kUser.rfind("</atcwaypoint>")), kAirportLine},
+                    kAirport + kUser.substr(0, kUser.rfind("</atcwaypoint>")),
+                    kAirportLine + Replaced(kUserLine, "waypoint.2=K1", "waypoint.1=")},
         SectionCase{"NoDocumentEnd", kAirport + kVor, kAirportLine + kVorLine},
         SectionCase{"RegionAfterDocumentEndIsNotSought",
-                    Replaced(kVor, "<ICAO>", "</SimBase.Document>") + kUser, ""},
+                    Replaced(kVor, "<ICAO>", "</SimBase.Document>") + kUser,
+                    "waypoint.0=, ABC, , ABC, V, N47* 26.13', W122* 18.58', +000000.00,\r\n"},
         SectionCase{"LastLineWithoutLineEnd",
                     kAirport + kVor.substr(0, kVor.find("\r\n      <ICAOIdent>")),
                     kAirportLine + kVorLine}),
@@ -284,73 +341,104 @@ TEST(WaypointSectionTest, WritesNothingOnceTheSourceHasEnded) {
   EXPECT_EQ(target.str(), "");
 }
 
-struct SearchCase {
-  std::string source;
-  WaypointSearch outcome;
-  std::string line;
-  std::optional<std::string> ident = std::nullopt;  // the first ident's value, where one was seen
+struct ElementCase {
+  std::string lines;  // behind the element's start line
+  ElementEnd end;
+  std::optional<std::string> region = std::nullopt;  // each value where a line gave one
+  std::optional<std::string> ident = std::nullopt;
+  std::optional<std::string> type = std::nullopt;
 };
 
-class FindWaypointElementTest : public ::testing::TestWithParam<SearchCase> {};
+class WaypointElementTest : public ::testing::TestWithParam<ElementCase> {};
 
-TEST_P(FindWaypointElementTest, EndsAtTheFirstOutcome) {
-  SourceScanner scanner(std::make_unique<std::stringbuf>(GetParam().source, std::ios::in),
-                        Windows1252CaseRules());
-  FirstIdent ident;
-  EXPECT_EQ(FindWaypointElement(scanner, "<icaoregion>", ident), GetParam().outcome);
-  EXPECT_EQ(scanner.Line(), GetParam().line);
-  EXPECT_EQ(ident.seen ? std::optional(ident.value) : std::nullopt, GetParam().ident);
+TEST_P(WaypointElementTest, ReadsFieldsInAnyOrderUpToTheFirstEnd) {
+  SourceScanner scanner(
+      std::make_unique<std::stringbuf>("<ATCWaypoint id=\"x\">\n" + GetParam().lines, std::ios::in),
+      Windows1252CaseRules());
+  scanner.ReadNormalizedLine();
+  WaypointElement element;
+  element.Read(scanner);
+  EXPECT_EQ(element.end, GetParam().end);
+  const auto value = [](const ElementField& field) {
+    return field.found ? std::optional(field.value) : std::nullopt;
+  };
+  EXPECT_EQ(value(element.region), GetParam().region);
+  EXPECT_EQ(value(element.ident), GetParam().ident);
+  EXPECT_EQ(value(element.type), GetParam().type);
+  EXPECT_EQ(element.id, "x");
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Outcomes, FindWaypointElementTest,
+    Elements, WaypointElementTest,
     ::testing::Values(
-        SearchCase{"x\n<ICAORegion>K1</ICAORegion>\n", WaypointSearch::Found, "k1"},
-        SearchCase{"</ATCWaypoint>\n<icaoregion>k1</icaoregion>\n", WaypointSearch::AtWaypointEnd,
-                   "</atcwaypoint>"},
-        SearchCase{" </simbase.document>\n", WaypointSearch::AtDocumentEnd, "</simbase.document>"},
-        SearchCase{"x\ny", WaypointSearch::SourceExhausted, "y"},
-        // An end tag right behind the start tag begins a line of its own, so it is never the
-        // element's value.
-        SearchCase{"<icaoregion></atcwaypoint></icaoregion>", WaypointSearch::Found, ""},
-        // The lines passed over on the way are looked at for the first ident.
-        SearchCase{"<ICAOIdent>Abc</ICAOIdent>\n<icaoident>d</icaoident>\n"
-                   "<icaoregion>k1</icaoregion>\n",
-                   WaypointSearch::Found, "k1", "abc"},
-        SearchCase{"<icaoident></icaoident>\n<icaoident>d</icaoident>\n"
-                   "</atcwaypoint>\n",
-                   WaypointSearch::AtWaypointEnd, "</atcwaypoint>", ""},
-        SearchCase{"x\n<icaoident>e</icaoident>", WaypointSearch::SourceExhausted, "e", "e"},
-        // Neither the sought line nor an end line is an ident's.
-        SearchCase{"<icaoregion>x<icaoident>y</icaoregion>\n", WaypointSearch::Found,
-                   "x<icaoident>y", std::nullopt},
-        SearchCase{"</simbase.document>\n<icaoident>d</icaoident>\n", WaypointSearch::AtDocumentEnd,
-                   "</simbase.document>"}));
+        ElementCase{"x\n<ICAORegion>K1</ICAORegion>\n", ElementEnd::SourceEnd, "k1"},
+        ElementCase{"</ATCWaypoint>\n<icaoregion>k1</icaoregion>\n", ElementEnd::EndLine},
+        ElementCase{" </simbase.document>\n", ElementEnd::DocumentEndLine},
+        ElementCase{"x\ny", ElementEnd::SourceEnd},
+        // An end tag right behind the start tag begins a line of its own, which ends the element.
+        ElementCase{"<icaoregion></atcwaypoint></icaoregion>", ElementEnd::EndLine},
+        // The first line of each field counts, whatever its value.
+        ElementCase{"<ICAOIdent>Abc</ICAOIdent>\n<icaoident>d</icaoident>\n"
+                    "<icaoregion>k1</icaoregion>\n",
+                    ElementEnd::SourceEnd, "k1", "abc"},
+        ElementCase{"<icaoident></icaoident>\n<icaoident>d</icaoident>\n"
+                    "</atcwaypoint>\n",
+                    ElementEnd::EndLine, std::nullopt, ""},
+        ElementCase{"x\n<icaoident>e</icaoident>", ElementEnd::SourceEnd, std::nullopt, "e"},
+        // A line gives one field, the first in the order type, position, region, ident.
+        ElementCase{"<icaoregion>x<icaoident>y</icaoregion>\n", ElementEnd::SourceEnd,
+                    "x<icaoident>y"},
+        ElementCase{"</simbase.document>\n<icaoident>d</icaoident>\n", ElementEnd::DocumentEndLine},
+        // Any order; a line without the end tag (a truncated file) gives nothing.
+        ElementCase{"<ICAO><ICAORegion>K1</ICAORegion><ICAOIdent>ABC</ICAOIdent></ICAO>\n"
+                    "<ATCWaypointType>VOR</ATCWaypointType>\n<WorldPosition>N47\n",
+                    ElementEnd::SourceEnd, "k1", "abc", "vor"},
+        ElementCase{
+            "<atcwaypointtype>vor</atcwaypointtype>\n<ATCWaypoint>\n<icaoident>d</icaoident>\n",
+            ElementEnd::NextStart, std::nullopt, std::nullopt, "vor"}));
 
 // Records what the section tells of each waypoint left out.
 class LeftOutRecorder : public ConversionObserver {
  public:
   void WaypointLeftOut(const LeftOutWaypoint& waypoint) override {
     identifiers.push_back(waypoint.identifier);
+    losses.push_back(waypoint.loss);
   }
   std::vector<std::string> identifiers;
+  std::vector<WaypointLoss> losses;
 };
 
-// A waypoint left out is named as its line would have named it: by its ident.
+std::int64_t SectionTelling(const std::string& source, LeftOutRecorder& recorder) {
+  SourceScanner scanner(std::make_unique<std::stringbuf>(source, std::ios::in),
+                        Windows1252CaseRules());
+  std::stringbuf target;
+  TargetWriter writer(target);
+  return WaypointSection(scanner, writer, kAirports, &recorder);
+}
+
+// A waypoint left out is named as its line would have named it: by its ident, also right after
+// a user waypoint, which keeps its id.
 TEST(WaypointSectionTest, NamesAWaypointLeftOutByItsIdent) {
   const std::string noPosition =
       Replaced(Replaced(kVor, "\"ABC\"", "\"Name\""), "<WorldPosition>", "<Position>");
   const std::string noType = Replaced(
       Replaced(kUser, "<atcwaypointtype>user</atcwaypointtype>", "<icaoident>x1</icaoident>"),
       "<worldposition>", "<icaoident>x2</icaoident>\r\n<worldposition>");
-  SourceScanner scanner(
-      std::make_unique<std::stringbuf>(noPosition + noType + kNamedAirport + kEnd, std::ios::in),
-      Windows1252CaseRules());
-  std::stringbuf target;
-  TargetWriter writer(target);
   LeftOutRecorder recorder;
-  EXPECT_EQ(WaypointSection(scanner, writer, kAirports, &recorder), 1);
+  EXPECT_EQ(SectionTelling(kUser + noPosition + noType + kNamedAirport + kEnd, recorder), 2);
   EXPECT_EQ(recorder.identifiers, (std::vector<std::string>{"ABC", "X1"}));
+  EXPECT_EQ(recorder.losses, (std::vector{WaypointLoss::NoPosition, WaypointLoss::NoType}));
+}
+
+// An element without its end line is written when the next starts; a start line that ends the
+// file is told.
+TEST(WaypointSectionTest, TellsAStartLineThatEndsTheFile) {
+  LeftOutRecorder recorder;
+  EXPECT_EQ(SectionTelling(Replaced(kVor, "  </ATCWaypoint>\r\n", "") + "<ATCWaypoint id=\"Last\">",
+                           recorder),
+            1);
+  EXPECT_EQ(recorder.identifiers, (std::vector<std::string>{"LAST"}));
+  EXPECT_EQ(recorder.losses, (std::vector{WaypointLoss::PlanEnds}));
 }
 
 }  // namespace
