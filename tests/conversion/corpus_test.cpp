@@ -5,14 +5,18 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <regex>
 #include <set>
 #include <string>
+#include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
+#include "plan_conversion.h"
 #include "test_files.h"
 #include "windows1252_text.h"
 #include "xml_reading.h"
@@ -88,9 +92,8 @@ const std::vector<CorpusPlan> kCorpus = {
     {"046-pcj-fsbuild-llbg-lgav-cp1252.pln", true, 18},
     {"047-pcj-zycc-uhss-build60905.pln", true, 2},
     {"048-pcj-pasi-cycp-nobom.pln", true, 5},
-    // Values written across two lines, of which the line rules read the first: a parking position
-    // that is only a line end, and "VOR" followed by one.
-    {"049-pcj-kjfk-lfbo-commadec-lf.pln", true, 20, {"departure_position", "CAA type"}},
+    // A parking position that is only a line end, which no FS9 line can hold: written empty.
+    {"049-pcj-kjfk-lfbo-commadec-lf.pln", true, 20, {"departure_position"}},
 };
 
 std::vector<std::string> Lines(const std::string& bytes) {
@@ -197,8 +200,15 @@ std::string RouteTypeDigit(const XmlElement& plan) {
   return "";
 }
 
+// The type is a name from a fixed list, read without the white space around it (as XML schemas
+// read such a value): "VOR" and a line end is a VOR.
 std::string TypeLetter(const std::u32string& type) {
-  const std::string lower = Fs9Text(type, LetterCase::Lower);
+  const std::size_t first = type.find_first_not_of(U" \t\r\n");
+  const std::u32string name =
+      first == std::u32string::npos
+          ? std::u32string()
+          : type.substr(first, type.find_last_not_of(U" \t\r\n") + 1 - first);
+  const std::string lower = Fs9Text(name, LetterCase::Lower);
   if (lower == "airport") return "A";
   if (lower == "vor") return "V";
   if (lower == "ndb") return "N";
@@ -449,6 +459,310 @@ TEST(CorpusTableTest, NamesEveryPlanOfTheCorpus) {
   }
   EXPECT_EQ(goldenOnDisk, golden);
 }
+
+// The same plans written other ways that XML allows: each converts as its usual layout does.
+
+struct SourceLine {
+  std::string text;
+  std::string end;  // "\r\n", "\n", "\r", or none on the last line
+  std::string Indent() const { return text.substr(0, text.find_first_not_of(" \t")); }
+  std::string EndOrLf() const { return end.empty() ? "\n" : end; }
+  bool Holds(std::string_view part) const { return text.find(part) != std::string::npos; }
+};
+
+std::vector<SourceLine> SourceLines(const std::string& bytes) {
+  static const std::regex form("([^\r\n]*)(\r\n|\r|\n)|[^\r\n]+$");
+  std::vector<SourceLine> lines;
+  for (auto line = std::sregex_iterator(bytes.begin(), bytes.end(), form);
+       line != std::sregex_iterator(); ++line) {
+    lines.push_back({(*line)[2].matched ? (*line)[1] : (*line)[0], (*line)[2]});
+  }
+  return lines;
+}
+
+std::string Joined(const std::vector<SourceLine>& lines) {
+  std::string bytes;
+  for (const SourceLine& line : lines) bytes += line.text + line.end;
+  return bytes;
+}
+
+// `text` with every match of `form` replaced by what `by` makes of it.
+std::string ReplaceEach(const std::string& text, const std::regex& form,
+                        const std::function<std::string(const std::smatch&)>& by) {
+  std::string result;
+  std::size_t copied = 0;
+  for (auto match = std::sregex_iterator(text.begin(), text.end(), form);
+       match != std::sregex_iterator(); ++match) {
+    const auto at = static_cast<std::size_t>(match->position());
+    result += text.substr(copied, at - copied) + by(*match);
+    copied = at + static_cast<std::size_t>(match->length());
+  }
+  return result + text.substr(copied);
+}
+
+std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+    text.replace(at, from.size(), to);
+    at += to.size();
+  }
+  return text;
+}
+
+bool StartsWaypoint(const std::string& text) {
+  static const std::regex start(R"(<ATCWaypoint[\s>])");
+  return std::regex_search(text, start);
+}
+
+const std::regex kTextValue(R"(<(Title|Descr)>([^<]*)</\1>)");
+
+std::string WhiteSpaceInTags(const std::string& source) {
+  static const std::regex tag(
+      "<(/?)(Title|Descr|FPType|RouteType|CruisingAlt|DepartureID|DepartureLLA|DestinationID|"
+      "DestinationLLA|DepartureName|DestinationName|DeparturePosition|ATCWaypointType|"
+      "WorldPosition|ICAORegion|ICAOIdent)>");
+  static const std::regex start(R"re(<ATCWaypoint id="([^"]*)">)re");
+  return std::regex_replace(std::regex_replace(source, tag, "<$1$2 >"), start,
+                            R"(<ATCWaypoint  id = "$1" >)");
+}
+
+// Every other waypoint's id on the line after its tag's name; the others quoted with ' behind
+// another attribute.
+std::string IdOnNextLine(const std::string& source) {
+  static const std::regex start(R"re(<ATCWaypoint id="([^"]*)">)re");
+  std::vector<SourceLine> lines = SourceLines(source);
+  int count = 0;
+  for (SourceLine& line : lines) {
+    line.text = ReplaceEach(line.text, start, [&](const std::smatch& match) {
+      const std::string id = match[1];
+      if (count++ % 2 == 1 && id.find('\'') == std::string::npos) {
+        return "<ATCWaypoint type=\"x\" id='" + id + "'>";
+      }
+      return "<ATCWaypoint" + line.EndOrLf() + line.Indent() + "  id=\"" + id + "\">";
+    });
+  }
+  return Joined(lines);
+}
+
+// A title and every waypoint element commented out before the real ones, and a comment behind
+// every value.
+std::string Comments(const std::string& source) {
+  static const std::regex valueLine(R"([ \t]*<([A-Za-z][^\s/<>]*)>[^<>]*</\1>[ \t]*)");
+  static const std::regex comment("<!--.*?-->");
+  const std::vector<SourceLine> lines = SourceLines(source);
+  std::vector<SourceLine> out;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const SourceLine& line = lines[i];
+    if (line.Holds("<Title>")) {
+      out.push_back({line.Indent() + "<!-- <Title>Not this</Title> -->", line.EndOrLf()});
+    }
+    if (StartsWaypoint(line.text)) {
+      std::vector<SourceLine> copy;
+      for (std::size_t k = i; k < lines.size(); ++k) {
+        copy.push_back({std::regex_replace(lines[k].text, comment, ""), lines[k].EndOrLf()});
+        if (lines[k].Holds("</ATCWaypoint>")) break;
+      }
+      copy[0].text = ReplaceAll(ReplaceAll(copy[0].text, "<ATCWaypoint>", "<ATCWaypoint id=\"\">"),
+                                "<ATCWaypoint id=\"", "<ATCWaypoint id=\"Old");
+      // Two dashes would end the comment early.
+      if (Joined(copy).find("--") == std::string::npos) {
+        out.push_back({line.Indent() + "<!--", line.EndOrLf()});
+        out.insert(out.end(), copy.begin(), copy.end());
+        out.push_back({line.Indent() + "-->", line.EndOrLf()});
+      }
+    }
+    out.push_back(line);
+    if (std::regex_match(line.text, valueLine)) out.back().text += " <!-- note -->";
+  }
+  return Joined(out);
+}
+
+// Each waypoint type's end tag on a line of its own; each title and description split over two
+// lines at its first single space, which the reading joins again with one.
+std::string ValuesOverLines(const std::string& source) {
+  static const std::regex type("<ATCWaypointType>([^<]*)</ATCWaypointType>");
+  static const std::regex single(R"(\S \S)");
+  std::vector<SourceLine> lines = SourceLines(source);
+  for (SourceLine& line : lines) {
+    const std::string next = line.EndOrLf() + line.Indent();
+    line.text = ReplaceEach(line.text, type, [&](const std::smatch& match) {
+      return "<ATCWaypointType>" + match[1].str() + next + "</ATCWaypointType>";
+    });
+    line.text = ReplaceEach(line.text, kTextValue, [&](const std::smatch& match) {
+      const std::string value = match[2];
+      std::smatch space;
+      if (!std::regex_search(value, space, single)) return match.str();
+      const auto at = static_cast<std::size_t>(space.position()) + 1;
+      return "<" + match[1].str() + ">" + value.substr(0, at) + next + "  " + value.substr(at + 1) +
+             "</" + match[1].str() + ">";
+    });
+  }
+  return Joined(lines);
+}
+
+// The ICAO block of each waypoint element moved before its type.
+std::string FieldOrder(const std::string& source) {
+  std::vector<SourceLine> lines = SourceLines(source);
+  std::optional<std::size_t> type;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (StartsWaypoint(lines[i].text) || lines[i].Holds("</ATCWaypoint>")) type.reset();
+    if (lines[i].Holds("<ATCWaypointType>")) type = i;
+    if (!type || !lines[i].Holds("<ICAO>")) continue;
+    std::size_t last = i;
+    while (last + 1 < lines.size() && !lines[last].Holds("</ICAO>")) ++last;
+    const auto begin = lines.begin() + static_cast<std::ptrdiff_t>(*type);
+    std::rotate(begin, lines.begin() + static_cast<std::ptrdiff_t>(i),
+                lines.begin() + static_cast<std::ptrdiff_t>(last) + 1);
+    i = last;
+    type.reset();
+  }
+  return Joined(lines);
+}
+
+// Not XML: each waypoint element but the last ends where the next starts.
+std::string NoEndLines(const std::string& source) {
+  static const std::regex endLine(R"([ \t]*</ATCWaypoint>[ \t]*)");
+  const std::vector<SourceLine> lines = SourceLines(source);
+  const auto isEnd = [](const SourceLine& line) { return std::regex_match(line.text, endLine); };
+  auto left = std::count_if(lines.begin(), lines.end(), isEnd);
+  std::vector<SourceLine> kept;
+  for (const SourceLine& line : lines) {
+    if (!isEnd(line) || --left == 0) kept.push_back(line);
+  }
+  return Joined(kept);
+}
+
+std::string PositionReferences(const std::string& source) {
+  // The degree sign is two bytes in UTF-8, where some character takes more than one byte.
+  const std::string lf = ReplaceAll(source, "\r\n", "\n");
+  const bool utf8 = testing::DecodeXmlText(lf).size() < lf.size();
+  static const std::regex position(R"(<(WorldPosition|DepartureLLA|DestinationLLA)>([^<]*)</\1>)");
+  return ReplaceEach(source, position, [&](const std::smatch& match) {
+    std::string value = ReplaceAll(ReplaceAll(match[2], "'", "&apos;"), "\"", "&quot;");
+    value = ReplaceAll(value, utf8 ? "\xC2\xB0" : "\xB0", "&#176;");
+    return "<" + match[1].str() + ">" + value + "</" + match[1].str() + ">";
+  });
+}
+
+std::string Cdata(const std::string& source) {
+  return ReplaceEach(source, kTextValue, [](const std::smatch& match) {
+    std::string value = match[2];
+    if (value == "AceXML Document" || value.find("&#") != std::string::npos) return match.str();
+    static const std::pair<const char*, const char*> kResolved[] = {
+        {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&amp;", "&"}};
+    for (const auto& [reference, character] : kResolved) {
+      value = ReplaceAll(value, reference, character);
+    }
+    if (value.find("]]>") != std::string::npos) return match.str();
+    return "<" + match[1].str() + "><![CDATA[" + value + "]]></" + match[1].str() + ">";
+  });
+}
+
+struct Rewrite {
+  std::string name;
+  std::string (*apply)(const std::string&);
+  bool xml = true;             // still XML, and meaning the same to an XML reader
+  bool valueRuns = false;      // texts mean the same with their white-space runs as one space
+  std::u32string added = U"";  // an attribute that the rewrite adds
+};
+
+void PrintTo(const Rewrite& rewrite, std::ostream* os) { *os << rewrite.name; }
+
+const std::vector<Rewrite> kRewrites = {
+    {"WhiteSpaceInTags", WhiteSpaceInTags},
+    {"IdOnNextLine", IdOnNextLine, true, false, U"type"},
+    {"Comments", Comments},
+    {"ValuesOverLines", ValuesOverLines, true, true},
+    {"FieldOrder", FieldOrder},
+    {"NoEndLines", NoEndLines, false},
+    {"PositionReferences", PositionReferences},
+    {"Cdata", Cdata},
+};
+
+// Texts with the white space at either end trimmed, and inner runs as one space where `runs`.
+std::u32string Compared(const std::u32string& text, bool runs) {
+  std::u32string compared;
+  std::u32string gap;
+  for (char32_t c : text) {
+    if (c == U' ' || c == U'\t' || c == U'\n') {
+      gap += c;
+      continue;
+    }
+    if (!compared.empty()) compared += runs && !gap.empty() ? U" " : gap;
+    gap.clear();
+    compared += c;
+  }
+  return compared;
+}
+
+void ExpectSameMeaning(const XmlElement& source, const XmlElement& rewritten,
+                       const Rewrite& rewrite, const std::string& path) {
+  const std::string where = path + "/" + Fs9Text(source.name, LetterCase::Lower);
+  ASSERT_EQ(rewritten.name, source.name) << where;
+  auto attributes = rewritten.attributes;
+  std::erase_if(attributes, [&](const auto& attribute) {
+    return attribute.first == rewrite.added && !source.Attribute(attribute.first);
+  });
+  EXPECT_EQ(attributes, source.attributes) << where;
+  EXPECT_EQ(Compared(rewritten.text, rewrite.valueRuns), Compared(source.text, rewrite.valueRuns))
+      << where;
+  // Elements of different names may change places; those of one name keep their order.
+  const auto byName = [](const XmlElement& element) {
+    std::vector<const XmlElement*> children;
+    for (const XmlElement& child : element.children) children.push_back(&child);
+    std::stable_sort(children.begin(), children.end(),
+                     [](const auto* a, const auto* b) { return a->name < b->name; });
+    return children;
+  };
+  const auto sourceChildren = byName(source);
+  const auto rewrittenChildren = byName(rewritten);
+  ASSERT_EQ(rewrittenChildren.size(), sourceChildren.size()) << where;
+  for (std::size_t i = 0; i < sourceChildren.size(); ++i) {
+    ExpectSameMeaning(*sourceChildren[i], *rewrittenChildren[i], rewrite, where);
+  }
+}
+
+struct LeftOutCount : ConversionObserver {
+  int count = 0;
+  void WaypointLeftOut(const LeftOutWaypoint&) override { ++count; }
+};
+
+class LayoutTest : public ::testing::TestWithParam<std::tuple<CorpusPlan, Rewrite>> {};
+
+TEST_P(LayoutTest, ConvertsAsTheUsualLayout) {
+  const CorpusPlan& plan = std::get<0>(GetParam());
+  const Rewrite& rewrite = std::get<1>(GetParam());
+  if (!plan.fsxPlan) GTEST_SKIP() << "no plan to convert";
+  const std::string source = ReadFile((CorpusDir() / "fsx" / plan.file).string());
+  // The rewrites work on single bytes; the corpus holds no UTF-16 plan.
+  if (source.starts_with("\xFF\xFE") || source.starts_with("\xFE\xFF")) GTEST_SKIP();
+  const std::string rewritten = rewrite.apply(source);
+  if (rewritten == source) GTEST_SKIP() << "the layout does not occur in this plan";
+  if (rewrite.xml) {
+    ExpectSameMeaning(ReadXmlDocument(source), ReadXmlDocument(rewritten), rewrite, "");
+  }
+  LeftOutCount usual;
+  LeftOutCount rewrittenLoss;
+  ASSERT_TRUE(testing::ConvertInMemory(source, &usual));
+  const std::optional<std::string> target = testing::ConvertInMemory(rewritten, &rewrittenLoss);
+  ASSERT_TRUE(target) << "no longer taken for a plan";
+  std::vector<std::string> lines = Lines(*target);
+  std::vector<std::string> golden = Lines(ReadFile(GoldenFile(plan.file)));
+  lines.emplace_back();
+  golden.emplace_back();
+  const auto differ = std::mismatch(lines.begin(), lines.end(), golden.begin(), golden.end());
+  if (differ.first != lines.end()) {
+    EXPECT_EQ(*differ.first, *differ.second) << "the first line that differs from the golden file";
+  }
+  EXPECT_LE(rewrittenLoss.count, usual.count) << "waypoints left out";
+}
+
+INSTANTIATE_TEST_SUITE_P(Rewritten, LayoutTest,
+                         ::testing::Combine(::testing::ValuesIn(kCorpus),
+                                            ::testing::ValuesIn(kRewrites)),
+                         [](const auto& test) {
+                           return "Plan" + std::get<0>(test.param).file.substr(0, 3) + "_" +
+                                  std::get<1>(test.param).name;
+                         });
 
 }  // namespace
 }  // namespace tarnwick

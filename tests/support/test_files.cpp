@@ -74,13 +74,14 @@ std::string Utf16(std::string_view utf8, bool bigEndian, bool withMark) {
   return wide;
 }
 
-std::optional<std::string> ConvertInMemory(const std::string& source) {
+std::optional<std::string> ConvertInMemory(const std::string& source,
+                                           ConversionObserver* observer) {
   SourceScanner scanner(std::make_unique<std::stringbuf>(source, std::ios::in),
                         Windows1252CaseRules());
   if (!IsFsxFlightPlan(scanner)) return std::nullopt;
   std::stringbuf target;
   TargetWriter writer(target);
-  WriteFs9Plan(scanner, writer);
+  WriteFs9Plan(scanner, writer, observer);
   return target.str();
 }
 

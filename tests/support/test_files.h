@@ -6,6 +6,10 @@
 #include <string>
 #include <string_view>
 
+namespace tarnwick {
+class ConversionObserver;
+}  // namespace tarnwick
+
 namespace tarnwick::testing {
 
 // A fresh folder of its own for one test, removed with everything in it afterwards.
@@ -34,8 +38,9 @@ std::string JoinLines(std::initializer_list<std::string_view> lines,
 std::string Utf16(std::string_view utf8, bool bigEndian, bool withMark = true);
 
 // The whole conversion of `source` in memory, as the file layer runs it: the FS9 plan, or nothing
-// when the source is no FSX plan.
-std::optional<std::string> ConvertInMemory(const std::string& source);
+// when the source is no FSX plan. `observer`, when given, is told what the conversion left out.
+std::optional<std::string> ConvertInMemory(const std::string& source,
+                                           ConversionObserver* observer = nullptr);
 
 // The folder of real FSX and FS9 plans that tests use as input.
 std::filesystem::path CorpusDir();
