@@ -210,7 +210,12 @@ void LineReader::TakePieceUpToBudget() {
     ++taken;
     const bool closesTag = byte == '>' && tagOpen_;
     tagOpen_ = byte == '<';
-    if (closesTag && SplitsAfterTag(taken)) break;
+    if (closesTag && SplitsAfterTag(taken)) {
+      // The blanks behind the split belong to the next line: only a '>' that filled the budget
+      // makes this a piece.
+      endsPiece_ = splitPending_;
+      return;
+    }
   }
   endsPiece_ = taken == maxLineBytes_;
 }
