@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "character_references.h"
 #include "plan_format.h"
@@ -110,6 +109,20 @@ std::string_view CutIdentifier(SourceScanner& scanner) {
   return scanner.CutLine(tag + skip, close - tag - skip - 1);
 }
 
+// A field of the element, by the tag that starts its line and the end tag it must hold too.
+struct FieldTags {
+  ElementField WaypointElement::*field;
+  std::string_view tag;
+  std::string_view endTag;
+};
+// In the order in which a line is tried for them.
+constexpr std::array<FieldTags, 4> kFields{{
+    {&WaypointElement::type, tags::WaypointType, tags::WaypointTypeEnd},
+    {&WaypointElement::position, tags::WorldPosition, tags::WorldPositionEnd},
+    {&WaypointElement::region, tags::Region, tags::RegionEnd},
+    {&WaypointElement::ident, tags::Ident, tags::IdentEnd},
+}};
+
 // Takes the first of the element's fields, in this order, whose tag the scanner's line holds
 // with its end tag and that no line before gave.
 void TakeField(SourceScanner& scanner, WaypointElement& element) {
@@ -117,23 +130,20 @@ void TakeField(SourceScanner& scanner, WaypointElement& element) {
   // A field's line holds its end tag behind its start tag, so a '<' after its first byte.
   const std::size_t second = line.size() < 2 ? std::string_view::npos : line.find('<', 1);
   if (second == std::string_view::npos) return;
-  const std::array<std::pair<ElementField*, std::pair<std::string_view, std::string_view>>, 4>
-      fields{{{&element.type, {tags::WaypointType, tags::WaypointTypeEnd}},
-              {&element.position, {tags::WorldPosition, tags::WorldPositionEnd}},
-              {&element.region, {tags::Region, tags::RegionEnd}},
-              {&element.ident, {tags::Ident, tags::IdentEnd}}}};
   // Nearly every such line is a field's start tag, its value and its end tag, and holds no other
   // tag: it gives that field alone.
-  for (const auto& [field, tag] : fields) {
-    if (second == line.size() - tag.second.size() && line.starts_with(tag.first) &&
-        line.ends_with(tag.second)) {
-      if (!field->found) field->Take(scanner.ElementValue(tag.first));
+  for (const FieldTags& tags : kFields) {
+    if (second == line.size() - tags.endTag.size() && line.starts_with(tags.tag) &&
+        line.ends_with(tags.endTag)) {
+      ElementField& field = element.*tags.field;
+      if (!field.found) field.Take(scanner.ElementValue(tags.tag));
       return;
     }
   }
-  for (const auto& [field, tag] : fields) {
-    if (!field->found && scanner.LineContains(tag.first) && scanner.LineContains(tag.second)) {
-      field->Take(scanner.ElementValue(tag.first));
+  for (const FieldTags& tags : kFields) {
+    ElementField& field = element.*tags.field;
+    if (!field.found && scanner.LineContains(tags.tag) && scanner.LineContains(tags.endTag)) {
+      field.Take(scanner.ElementValue(tags.tag));
       return;
     }
   }
