@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <optional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "scanner_model.h"
 #include "test_files.h"
 
 namespace tarnwick {
@@ -94,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"BlanksBetweenTagsBeginTheNextLine",
                  "<A> \t <B>x</B>  \t\n",
                  {{"<a>", false}, {"<b>x</b>", false}}},
-        ReadCase{"EmptyElement", "<Descr></Descr>\n", {{"<descr>", false}, {"</descr>", false}}},
+        // A start tag alone and its end tag on the next line are a value over lines.
+        ReadCase{"EmptyElement", "<Descr></Descr>\n", {{"<descr></descr>", false}}},
         // Only a '>' that closes a tag ends a line; the one in the text closes nothing.
         ReadCase{"GreaterThanInTextClosesNothing",
                  "<Title>A -></Title><X>\n",
@@ -103,9 +107,55 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"TextBetweenTagsKeepsTheLine", "<a>x<b> y\n", {{"<a>x<b> y", false}}},
         ReadCase{"BlanksBeforeOtherTextKeepTheLine", "<a> \t x\n", {{"<a> \t x", false}}},
         ReadCase{"OtherWhiteSpaceIsNoBlank", "<a>\v<b>\n", {{"<a>\v<b>", false}}},
+        // A tag open at the end of its physical line goes on over the next ones, with one space.
         ReadCase{
-            "TagStateEndsWithThePhysicalLine", "<a\n> <b>\n", {{"<a", false}, {"> <b>", false}}},
-        ReadCase{"TagStateEndsAtALoneCr", "x<a \r b> <c>\n", {{"x<a", false}, {"b> <c>", false}}},
+            "TagOpenAtTheLineEndJoinsTheNext", "<a\n> <b>\n", {{"<a>", false}, {"<b>", false}}},
+        ReadCase{
+            "TagOpenAtALoneCrJoinsTheNext", "x<a \r b> <c>\n", {{"x<a b>", false}, {"<c>", false}}},
+        ReadCase{"TagOverThreeLines",
+                 "<ATCWaypoint\n  type=\"x\"\r\n\tid='Y' >\n",
+                 {{"<atcwaypoint id=\"y\">", false}}},
+        ReadCase{
+            "TagNotJoinedWhereATagComesFirst", "x <a\n<b>\n", {{"x <a", false}, {"<b>", false}}},
+        // White space before a tag's '>' is dropped; a waypoint start tag gets one spelling.
+        ReadCase{"SpaceBeforeTagEnds",
+                 "<Title >a</Title\t><b / >\n",
+                 {{"<title>a</title>", false}, {"<b/>", false}}},
+        ReadCase{"WaypointStartTagSpellings",
+                 "<ATCWaypoint ID = \"a\" x='1'/>\n<atcwaypoint xid=\"b\">\n<ATCWaypoint id=c>\n",
+                 {{"<atcwaypoint id=\"a\">", false},
+                  {"<atcwaypoint>", false},
+                  {"<atcwaypoint>", false}}},
+        ReadCase{"GreaterThanInQuotesEndsTheTag",
+                 "<ATCWaypoint id=\"a>b\">\n",
+                 {{"<atcwaypoint>b\">", false}}},
+        // Comments are not read but for their line ends; CDATA is its text, escaped.
+        ReadCase{"CommentKeepsItsLineEnds",
+                 "a<!-- x\ny -->b\n<!--z-->\nc",
+                 {{"a", false}, {"b", false}, {"", false}, {"c", true}}},
+        ReadCase{"CommentOpenerIsNoCloser",
+                 "<!-->x-->y\n<!--->z\n",
+                 {{"y", false}, {"", false}, {"", true}}},
+        ReadCase{
+            "UnclosedCommentRunsToTheEnd", "a\n<!-- b\nc", {{"a", false}, {"", false}, {"", true}}},
+        ReadCase{"CdataEscaped",
+                 "<Title><![CDATA[A & <B>]]></Title>\n",
+                 {{"<title>a &amp; &lt;b&gt;</title>", false}}},
+        ReadCase{"CdataHidesACommentAndACommentHidesCdata",
+                 "<![CDATA[<!--]]>x\n<!--<![CDATA[-->y\n",
+                 {{"&lt;!--x", false}, {"y", false}}},
+        // A value over lines is joined into its start tag's line.
+        ReadCase{"ValueOverLinesJoined",
+                 "<Descr>EDDF to EDDM,\n  then "
+                 "SPR</Descr>\n<ATCWaypointType>VOR\r\n</ATCWaypointType>\n",
+                 {{"<descr>eddf to eddm, then spr</descr>", false},
+                  {"<atcwaypointtype>vor</atcwaypointtype>", false}}},
+        ReadCase{"ValueNotJoinedOverATag",
+                 "<ICAO>\n<ICAORegion>K1</ICAORegion>\n</ICAO>\n",
+                 {{"<icao>", false}, {"<icaoregion>k1</icaoregion>", false}, {"</icao>", false}}},
+        ReadCase{"WaypointStartLineNotJoined",
+                 "<ATCWaypoint>\nx\n</ATCWaypoint>\n",
+                 {{"<atcwaypoint>", false}, {"x", false}, {"</atcwaypoint>", false}}},
         // Splitting comes before the zero byte's rule.
         ReadCase{"ZeroByteDoesNotHideASplit",
                  std::string("<a\0> <b>\n", 9),
@@ -262,7 +312,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "ab\xC3\x89\n\xC3\x89",
                   3,
                   {{"ab\xE3", false}, {"\x89", false}, {"\xE9", true}}},
-        PieceCase{"BlanksInsideAPieceKept", "<a> \tx<b>", 6, {{"<a> \tx", false}, {"<b>", true}}}),
+        PieceCase{"BlanksInsideAPieceKept", "<a> \tx<b>", 6, {{"<a> \tx", false}, {"<b>", true}}},
+        // Nothing is joined past the budget of one read.
+        PieceCase{"ValueNotJoinedPastTheBudget",
+                  "<a>xy\nz</a>\n",
+                  6,
+                  {{"<a>xy", false}, {"z</a>", false}, {"", true}}}),
     [](const auto& test) { return test.param.name; });
 
 struct NumberCase {
@@ -287,26 +342,29 @@ TEST_P(LineNumberTest, CountsEveryLineEnd) {
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, LineNumberTest,
-    ::testing::Values(NumberCase{"EachKindOfLineEnd",
-                                 "a\nb\r\nc\rd\r\re",
-                                 {},
-                                 {{"a", 1}, {"b", 2}, {"c", 3}, {"d", 4}, {"", 5}, {"e", 6}}},
-                      NumberCase{"SplitLinesKeepTheirNumber",
-                                 "<a><b>\n<c>  <d>",
-                                 {},
-                                 {{"<a>", 1}, {"<b>", 1}, {"<c>", 2}, {"<d>", 2}}},
-                      NumberCase{"AfterALineLongerThanTheBuffer",
-                                 "0123456789abcdef\nx\r\ny",
-                                 {65536, 8},
-                                 {{"0123456789abcdef", 1}, {"x", 2}, {"y", 3}}},
-                      NumberCase{"AfterALineLongerThanAPiece",
-                                 "abcdefgh\nx\ry",
-                                 {4, 5},
-                                 {{"abcd", 1}, {"efgh", 1}, {"", 1}, {"x", 2}, {"y", 3}}},
-                      NumberCase{"LoneCrAtTheBuffersEnd",
-                                 "abc\rd\r\ne",
-                                 {65536, 4},
-                                 {{"abc", 1}, {"d", 2}, {"e", 3}}}),
+    ::testing::Values(
+        NumberCase{"EachKindOfLineEnd",
+                   "a\nb\r\nc\rd\r\re",
+                   {},
+                   {{"a", 1}, {"b", 2}, {"c", 3}, {"d", 4}, {"", 5}, {"e", 6}}},
+        NumberCase{"SplitLinesKeepTheirNumber",
+                   "<a><b>\n<c>  <d>",
+                   {},
+                   {{"<a>", 1}, {"<b>", 1}, {"<c>", 2}, {"<d>", 2}}},
+        NumberCase{"AfterALineLongerThanTheBuffer",
+                   "0123456789abcdef\nx\r\ny",
+                   {65536, 8},
+                   {{"0123456789abcdef", 1}, {"x", 2}, {"y", 3}}},
+        NumberCase{"AfterALineLongerThanAPiece",
+                   "abcdefgh\nx\ry",
+                   {4, 5},
+                   {{"abcd", 1}, {"efgh", 1}, {"", 1}, {"x", 2}, {"y", 3}}},
+        NumberCase{"JoinedLinesKeepTheFirstNumber",
+                   "<a\nb=\"1\"><c>\n<d>x\ny</d>\n<!--\n-->z",
+                   {},
+                   {{"<a b=\"1\">", 1}, {"<c>", 1}, {"<d>x y</d>", 3}, {"", 5}, {"z", 6}}},
+        NumberCase{
+            "LoneCrAtTheBuffersEnd", "abc\rd\r\ne", {65536, 4}, {{"abc", 1}, {"d", 2}, {"e", 3}}}),
     [](const auto& test) { return test.param.name; });
 
 // Where the buffer ends must not matter, least of all between a CR and its LF.
@@ -426,9 +484,9 @@ INSTANTIATE_TEST_SUITE_P(
         FindCase{"ScopeEndWithMoreTextDoesNotEnd", "</end> -- c\n<fptype>x</fptype>\n", "</end>",
                  "x", ""},
         // A tag behind the end tag begins a line of its own.
-        FindCase{"ScopeEndBeforeATagOnTheSameLine", "</end> <!-- c -->\n<fptype>x</fptype>\n",
-                 "</end>", "", "<!-- c -->"},
-        FindCase{"EmptyElementOnOneLine", "<FPType></FPType>\nb\n", "</end>", "", "</fptype>"},
+        FindCase{"ScopeEndBeforeAComment", "</end> <!-- c -->\n<fptype>x</fptype>\n", "</end>", "",
+                 "<fptype>x</fptype>"},
+        FindCase{"EmptyElementOnOneLine", "<FPType></FPType>\nb\n", "</end>", "", "b"},
         FindCase{"TagTestComesFirst", "<fptype>x</fptype>\n", "<fptype>x</fptype>", "x", ""},
         FindCase{"EndOfSourceEndsSearch", "a\nb", "</end>", "", ""},
         FindCase{"NoScopeEndStillEndsAtEndOfSource", "a\nb\n", std::nullopt, "", ""},
@@ -468,6 +526,227 @@ TEST(SourceScannerTest, SourceThatCouldNotBeOpenedStaysFailed) {
   scanner.RewindSource();
   EXPECT_TRUE(scanner.Exhausted());
   EXPECT_EQ(scanner.FindElement("<title>", std::nullopt), "");
+}
+
+// Plan-like sources made at random, each from a seed of its own: element lines of every length
+// and each kind of line end, with the shapes that take the scanner off its short way. Every draw is
+// sequenced (parts are put from braced lists), so that a seed makes one source on any compiler.
+class PlanLikeSource {
+ public:
+  explicit PlanLikeSource(std::uint32_t seed) : random_(seed) {}
+
+  std::string Make() {
+    const std::size_t size = 1024 + Below(194 * 1024);
+    lineEnd_ = Pick({"\n", "\n", "\r\n", "\r"});
+    // A line longer than the default piece in every third source or so.
+    constexpr std::size_t kLongLine = 70000;
+    std::size_t longLineAt = size > 80 * 1024 && OneIn(2) ? Below(size - 80 * 1024) : size;
+    std::string out;
+    while (out.size() < size) {
+      if (out.size() >= longLineAt) {
+        longLineAt = size;
+        if (OneIn(2)) {
+          Put(out, {"<Descr>", Text(kLongLine), "</Descr>", End()});
+        } else {
+          for (const std::size_t start = out.size(); out.size() - start < kLongLine;) {
+            out += TagRun();
+          }
+          out += End();
+        }
+      }
+      Append(out);
+    }
+    // A comment or CDATA section that never ends.
+    if (OneIn(20)) Put(out, {Pick({"<!-- ", "<![CDATA["}), Text(Below(100)), End()});
+    return out;
+  }
+
+ private:
+  static void Put(std::string& out, std::initializer_list<std::string> parts) {
+    for (const std::string& part : parts) out += part;
+  }
+  // Slightly uneven, which does not matter here; a draw per byte of text must be cheap.
+  std::size_t Below(std::size_t n) { return random_() % n; }
+  bool OneIn(std::size_t n) { return Below(n) == 0; }
+  std::string Pick(std::initializer_list<std::string_view> options) {
+    return std::string(options.begin()[Below(options.size())]);
+  }
+  std::string End() { return OneIn(10) ? Pick({"\n", "\r\n", "\r", "\r\r\n", "\n\r"}) : lineEnd_; }
+  std::string Indent() {
+    const std::size_t width = Below(14);
+    return std::string(width, OneIn(4) ? '\t' : ' ');
+  }
+  std::string Blanks() {
+    return OneIn(8) ? std::string(20 + Below(200), ' ') : Pick({"", " ", "\t", " \t "});
+  }
+  // Text without brackets or line ends, some of it UTF-8 or other bytes from 80 hex up.
+  static constexpr std::string_view kHighText[] = {"\xC2\xB0", "\xC3\xAD", "\xE2\x80\x93", "\xE9"};
+  std::string Text(std::size_t length) {
+    std::string text;
+    while (text.size() < length) {
+      const std::size_t draw = random_();
+      text += draw % 30 > 0 ? std::string_view(" aZ09.,'\"-_=/!?").substr(draw / 30 % 15, 1)
+                            : kHighText[draw / 30 % 4];
+    }
+    return text;
+  }
+  std::string Ident() { return "K" + Text(Below(40)); }
+  // A tag that a split parts from what follows, in every other case, the blanks between often
+  // reaching past a small piece.
+  std::string SplitBefore() {
+    if (OneIn(2)) return "";
+    return "<ATCWaypoint id=\"q\">" + (OneIn(2) ? Blanks() : std::string(Below(80), ' '));
+  }
+  std::string TagRun() {
+    std::string run;
+    Put(run, {"<ICAO>", Blanks(), "<ICAORegion>K1</ICAORegion>", Blanks(), "<ICAOIdent>", Ident(),
+              "</ICAOIdent>", Blanks(), "</ICAO>", Blanks()});
+    return run;
+  }
+
+  void Append(std::string& out) {
+    switch (Below(14)) {
+      case 0:
+        Put(out,
+            {"<WorldPosition>N47\xC2\xB0 ", std::to_string(Below(60)), "' 56.40\",W122\xC2\xB0 ",
+             std::to_string(Below(60)), "' 42.60\",+000429.00</WorldPosition>", End()});
+        break;
+      case 1:
+        Put(out, {Indent(), "<ATCWaypoint id=\"", Ident(), "\">", End(), Indent(),
+                  "<ATCWaypointType>", Pick({"VOR", "NDB", "Intersection", "User"}),
+                  "</ATCWaypointType>", End(), Indent(), "</ATCWaypoint>", End()});
+        break;
+      case 2:
+        Put(out, {Indent(), "<Descr>", Text(Below(300)), "</Descr>", End()});
+        break;
+      case 3:
+        Put(out, {Indent(),
+                  Pick({"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "<ICAO>", "</ICAO>",
+                        "<Title>KSEA to CYYJ</Title>",
+                        "<DepartureName>Almer\xC3\xAD"
+                        "a</DepartureName>",
+                        "<Descr>KSEA -> \t<CYYJ> via V23</Descr>", "x> <y"}),
+                  End()});
+        break;
+      case 4:
+        Put(out, {Text(Below(120)), End()});
+        break;
+      case 5:
+        for (std::size_t i = Below(20); i > 0; --i) out += TagRun();
+        out += End();
+        break;
+      case 6:
+        // A tag left open over a long stretch and closed later.
+        Put(out, {Pick({"<a ", "<WorldPosition "}), Text(10 + Below(5000)), OneIn(3) ? End() : "",
+                  Text(Below(50)), ">", Blanks(), "<b>", End()});
+        break;
+      case 7:
+        Put(out, {Pick({"<!--", "<!-->", "<!---", "<a><!--"}), Text(Below(80))});
+        if (OneIn(2)) Put(out, {End(), Text(Below(80))});
+        Put(out, {"-->", Blanks(), Pick({"", "<b>", "x"}), End()});
+        break;
+      case 8:
+        Put(out, {"<Descr><![CDATA[", Text(Below(40)), Pick({"<", ">", "&", "]]", "<!--"}),
+                  OneIn(2) ? End() : "", Text(Below(40)), "]]></Descr>", End()});
+        break;
+      case 9:
+        // Tags over lines.
+        Put(out, {Indent(), SplitBefore(), Pick({"<ATCWaypoint", "<ATCWaypoint id=\"X\"", "<a"}),
+                  End(), OneIn(3) ? End() : "", Indent(),
+                  OneIn(4) ? "id=\"" + Ident() + "\">" : Pick({"id = 'y' ", "b=\"1\" /", ""}),
+                  OneIn(2) ? End() : "", Blanks(), ">", Blanks(), Pick({"", "<c>", "<d"}), End()});
+        break;
+      case 10:
+        Put(out, {Indent(),
+                  Pick({"<ATCWaypointType >VOR</ATCWaypointType >", "<br / >",
+                        "<ATCWaypoint   id=\"X\"   >", "<ATCWaypoint\tID='X' Extra=\"1\">",
+                        "<ATCWaypoint xid=\"a\" id=\"b\"/>", "<ATCWaypointX id=\"c\">"}),
+                  End()});
+        break;
+      case 11:
+        // Values over lines.
+        Put(out, {Indent(), SplitBefore(), Pick({"<ATCWaypointType>VOR", "<Title>", "<Descr>x"}),
+                  End(), OneIn(2) ? End() : "", Indent(), Text(Below(30)), End(), Indent(),
+                  Pick({"</ATCWaypointType>", "</Title>", "</Descr>"}), End()});
+        break;
+      default:
+        // Bytes and markup at random.
+        for (std::size_t i = Below(40); i > 0; --i) {
+          constexpr std::string_view kBytes("<>/!-[]? \t\r\n\"'=a\0\xC3\xA9\v", 20);
+          if (OneIn(4)) {
+            out += Pick({"id", "\xC2\xB0", "<atcwaypoint", "<!--", "-->", "<![CDATA[", "]]>"});
+          } else {
+            out += kBytes[Below(kBytes.size())];
+          }
+        }
+    }
+  }
+
+  std::mt19937 random_;
+  std::string lineEnd_;
+};
+
+// A line for a failure message: its length, and its ends where it is long, bytes that do not
+// print escaped.
+std::string Shown(const std::string& line) {
+  const std::string cut =
+      line.size() <= 80 ? line : line.substr(0, 50) + "\x01..." + line.substr(line.size() - 24);
+  std::string shown;
+  for (const char byte : cut) {
+    const auto value = static_cast<unsigned char>(byte);
+    if (byte == '\x01') {
+      continue;
+    } else if (value < 0x20 || value >= 0x7F || byte == '\\') {
+      const char* const hex = "0123456789ABCDEF";
+      shown += std::string("\\x") + hex[value >> 4] + hex[value & 15];
+    } else {
+      shown += byte;
+    }
+  }
+  return "\"" + shown + "\" (" + std::to_string(line.size()) + " bytes)";
+}
+
+std::string Shown(const testing::ModelRead& read) {
+  return Shown(read.line) + " line " + std::to_string(read.number) + (read.atEnd ? " at end" : "") +
+         (read.exhausted ? " exhausted" : "");
+}
+
+// The first read in which the scanner and the model differ, told; empty where none does.
+std::string FirstDifference(const std::string& source, ScannerLimits limits) {
+  SourceScanner scanner(std::make_unique<std::stringbuf>(source, std::ios::in),
+                        Windows1252CaseRules(), limits);
+  testing::ScannerModel model(source, limits.maxLineBytes, Windows1252CaseRules());
+  // Every read up to the end, and the failed one after it.
+  for (std::size_t read = 1;; ++read) {
+    const bool last = model.Exhausted();
+    const testing::ModelRead expected = model.Read();
+    const std::string line(scanner.ReadNormalizedLine());
+    const testing::ModelRead actual{line, scanner.LineNumber(), scanner.AtEndOfSource(),
+                                    scanner.Exhausted()};
+    if (actual != expected) {
+      return "read " + std::to_string(read) + ": expected " + Shown(expected) + "\n  but got " +
+             Shown(actual);
+    }
+    if (last) return "";
+  }
+}
+
+// Sources long enough for the scanner's short ways (whole lines in the buffer, the pre-scan of
+// 16-byte blocks, the long-line path) read as the plain model of its rules reads them, at the
+// default limits and at small ones.
+TEST(SourceScannerTest, ReadsPlanLikeSourcesAsTheModelOfItsRules) {
+  constexpr std::uint32_t kSeed = 612;
+  const ScannerLimits small[] = {{61, 65536}, {700, 1500}, {8192, 333}, {40, 97}};
+  for (std::uint32_t index = 0; index < 300; ++index) {
+    const std::string source = PlanLikeSource(kSeed + index).Make();
+    for (const ScannerLimits limits : {ScannerLimits{}, small[index % 4]}) {
+      const std::string difference = FirstDifference(source, limits);
+      ASSERT_TRUE(difference.empty())
+          << difference << "\n  in the source of seed " << kSeed << " + " << index << ", "
+          << source.size() << " bytes, limits " << limits.maxLineBytes << " piece / "
+          << limits.bufferBytes << " buffer";
+    }
+  }
 }
 
 }  // namespace
