@@ -182,22 +182,18 @@ bool CanonicalLines::IsCanonicalWaypointTag(std::string_view fromTag) {
 
 std::string_view CanonicalLines::ReadTheLongWay() {
   current_ = NextLine();
-  number_ = current_.number;
-  atEnd_ = current_.atEnd;
-  exhausted_ = current_.exhausted;
-  mayStartWaypoint_ = HoldsWaypointTag(current_.text);
-  return current_.text;
+  return TakeCurrentLine();
 }
 
 // The reader's line, a start tag alone or followed by text: looked at for a value over lines
 // where it lies, with nothing else to rewrite.
 std::string_view CanonicalLines::ReadValueStart() {
-  current_.text.assign(reader_.Line());
-  current_.number = current_.physical = reader_.LineNumber();
-  current_.whole = reader_.Whole();
-  current_.atEnd = reader_.AtEndOfSource();
-  current_.exhausted = reader_.Exhausted();
+  HoldReaderLine(current_);
   JoinValueOverLines(current_);
+  return TakeCurrentLine();
+}
+
+std::string_view CanonicalLines::TakeCurrentLine() {
   number_ = current_.number;
   atEnd_ = current_.atEnd;
   exhausted_ = current_.exhausted;
@@ -205,21 +201,26 @@ std::string_view CanonicalLines::ReadValueStart() {
   return current_.text;
 }
 
+void CanonicalLines::HoldReaderLine(HeldLine& line) const {
+  line.physical = reader_.LineNumber();
+  line.number = line.physical == renumberedLine_ ? renumberedTo_ : line.physical;
+  line.text.assign(reader_.Line());
+  line.whole = reader_.Whole();
+  line.atEnd = reader_.AtEndOfSource();
+  line.exhausted = reader_.Exhausted();
+}
+
 CanonicalLines::HeldLine CanonicalLines::NextRawLine() {
+  HeldLine line;
   if (readerLine_ == ReaderLine::Taken && !rawAhead_.empty()) {
-    HeldLine line = std::move(rawAhead_.front());
+    line = std::move(rawAhead_.front());
     rawAhead_.pop_front();
     return line;
   }
   if (readerLine_ == ReaderLine::Taken) reader_.Read();
   readerLine_ = ReaderLine::Taken;
-  const std::int64_t physical = reader_.LineNumber();
-  return {std::string(reader_.Line()),
-          physical == renumberedLine_ ? renumberedTo_ : physical,
-          physical,
-          reader_.Whole(),
-          reader_.AtEndOfSource(),
-          reader_.Exhausted()};
+  HoldReaderLine(line);
+  return line;
 }
 
 // Where no line waits, the reader's next line is looked at where it lies: nearly always it needs

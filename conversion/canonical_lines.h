@@ -119,6 +119,9 @@ class CanonicalLines {
 
   std::string_view ReadTheLongWay();
   std::string_view ReadValueStart();
+  // The current line delivered: its text, with what the reader told of it.
+  std::string_view TakeCurrentLine();
+  void HoldReaderLine(HeldLine& line) const;
   HeldLine NextRawLine();
   HeldLine NextTagLine();
   HeldLine NextLine();
