@@ -197,7 +197,12 @@ std::string_view CanonicalLines::TakeCurrentLine() {
   number_ = current_.number;
   atEnd_ = current_.atEnd;
   exhausted_ = current_.exhausted;
-  mayStartWaypoint_ = HoldsWaypointTag(current_.text);
+  // Mostly no '<' stands behind the first byte, and then the line starts no waypoint but by it.
+  const std::string_view text = current_.text;
+  mayStartWaypoint_ = text.find('<', 1) == std::string_view::npos
+                          ? text.starts_with(kWaypointTag) && text.size() > kWaypointTag.size() &&
+                                EndsWaypointName(text[kWaypointTag.size()])
+                          : HoldsWaypointTag(text);
   return current_.text;
 }
 
@@ -235,7 +240,7 @@ bool CanonicalLines::PeekEndsNoValue(std::string_view endTag) {
   const bool joinsNothing =
       look != Look::Rewrite &&
       (!reader_.Whole() || reader_.Exhausted() ||
-       (next.find('<') != std::string_view::npos && next.find(endTag) == std::string_view::npos));
+       (next.find('<') != std::string_view::npos && FindBytes(next, endTag, 0) < 0));
   readerLine_ = joinsNothing ? ReaderLine::Ahead : ReaderLine::Pending;
   aheadLook_ = look;
   return joinsNothing;
@@ -321,7 +326,7 @@ void CanonicalLines::JoinValueOverLines(HeldLine& line) {
     const HeldLine& next = linesAhead_[closing];
     budget += next.text.size() + 1;
     if (!next.whole || next.exhausted || budget > maxLineBytes_) return;
-    if (next.text.find(endTag) != std::string::npos) break;
+    if (FindBytes(next.text, endTag, 0) >= 0) break;
     if (next.text.find('<') != std::string::npos) return;
   }
   for (std::size_t taken = 0; taken <= closing; ++taken) {
