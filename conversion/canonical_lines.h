@@ -90,9 +90,10 @@ class CanonicalLines {
       if (open != first) only = false;
     }
     // A line of one '<', its first byte: `<name>` may begin a value over lines.
-    return only && first == begin && IsAsciiLetter(line[1]) && MayStartValue(line)
-               ? Look::ValueStart
-               : look;
+    // (A waypoint's start tag with an id has attributes, so begins none.)
+    const bool mayStartValue = only && first == begin && IsAsciiLetter(line[1]) &&
+                               (look == Look::Plain || line[kWaypointTag.size()] == '>');
+    return mayStartValue && MayStartValue(line) ? Look::ValueStart : look;
   }
   static const char* Find(char byte, const char* from, const char* end) {
     return static_cast<const char*>(std::memchr(from, byte, static_cast<std::size_t>(end - from)));

@@ -88,6 +88,12 @@ void WriteWaypointLine(TargetWriter& writer, std::int64_t number, const Waypoint
   writer.EndLine();
 }
 
+// Whether the scanner's line starts a waypoint element.
+bool StartsWaypoint(const SourceScanner& scanner) {
+  return scanner.MayStartWaypoint() &&
+         (scanner.LineIs(BareWaypointStart) || scanner.LineContains(tags::WaypointStart));
+}
+
 // Reads on to the next waypoint start line, or takes the scanner's line, which is one; false
 // when the document or the source ends first.
 bool FindStartLine(SourceScanner& scanner, bool onStartLine) {
@@ -150,11 +156,6 @@ void TakeField(SourceScanner& scanner, WaypointElement& element) {
 }
 
 }  // namespace
-
-bool StartsWaypoint(const SourceScanner& scanner) {
-  return scanner.MayStartWaypoint() &&
-         (scanner.LineIs(BareWaypointStart) || scanner.LineContains(tags::WaypointStart));
-}
 
 void WaypointElement::Read(SourceScanner& scanner) {
   line = scanner.LineNumber();

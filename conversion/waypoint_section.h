@@ -45,9 +45,6 @@ struct WaypointElement {
   void Read(SourceScanner& scanner);
 };
 
-// Whether the scanner's line starts a waypoint element.
-bool StartsWaypoint(const SourceScanner& scanner);
-
 // Writes one line per complete waypoint element that follows the scanner's position, numbered
 // from 0, and tells `observer` (when there is one) of every element left out. An airport element
 // without a position of its own takes the one `airports` gives it. Stops early once the target
