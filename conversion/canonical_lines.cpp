@@ -1,24 +1,21 @@
 #include "canonical_lines.h"
 
+#include <iterator>
 #include <optional>
 #include <utility>
-#include <vector>
 
+#include "plan_format.h"
 #include "white_space.h"
 
 namespace tarnwick {
 
 namespace {
 
-constexpr std::string_view kBareWaypointTag = "<atcwaypoint>";
-
 // A '<' followed by one of these starts a tag; followed by anything else it is text.
 constexpr bool StartsTag(char byte) {
   return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || byte == '/' ||
          byte == '?' || byte == '!';
 }
-
-constexpr bool IsBlank(char byte) { return byte == ' ' || byte == '\t'; }
 
 // The end of the tag that begins at `open` (a '<' that starts one): its '>', or npos when the
 // line has none or another '<' comes first, which makes the one at `open` text.
@@ -49,12 +46,8 @@ std::optional<std::string_view> IdValue(std::string_view attributes) {
   return std::nullopt;
 }
 
-constexpr std::string_view kWaypointName = "<atcwaypoint";
-
 bool IsWaypointStartTag(std::string_view tag) {
-  return tag.starts_with(kWaypointName) &&
-         (IsWhiteSpace(tag[kWaypointName.size()]) || tag[kWaypointName.size()] == '/' ||
-          tag[kWaypointName.size()] == '>');
+  return tag.starts_with(WaypointTagName) && EndsWaypointTagName(tag[WaypointTagName.size()]);
 }
 
 // Whether a tag, from its '<' to its '>', is read as it stands: no white space before its '>'
@@ -62,9 +55,8 @@ bool IsWaypointStartTag(std::string_view tag) {
 // `<atcwaypoint id="...">`.
 bool IsCanonicalTag(std::string_view tag) {
   if (IsWaypointStartTag(tag)) {
-    constexpr std::string_view idStart = "<atcwaypoint id=\"";
-    return tag == kBareWaypointTag ||
-           (tag.starts_with(idStart) && tag.find('"', idStart.size()) == tag.size() - 2);
+    return tag == BareWaypointStart || (tag.starts_with(WaypointIdStart) &&
+                                        tag.find('"', WaypointIdStart.size()) == tag.size() - 2);
   }
   const std::size_t last = tag.size() - 2;  // the byte before the '>'
   return !IsWhiteSpace(tag[last]) && (tag[last] != '/' || !IsWhiteSpace(tag[last - 1]));
@@ -74,9 +66,9 @@ bool IsCanonicalTag(std::string_view tag) {
 std::string CanonicalTag(std::string_view tag) {
   if (IsWaypointStartTag(tag)) {
     const auto id =
-        IdValue(tag.substr(kWaypointName.size(), tag.size() - kWaypointName.size() - 1));
-    if (!id) return std::string(kBareWaypointTag);
-    std::string canonical(kWaypointName);
+        IdValue(tag.substr(WaypointTagName.size(), tag.size() - WaypointTagName.size() - 1));
+    if (!id) return std::string(BareWaypointStart);
+    std::string canonical(WaypointTagName);
     canonical.append(" id=\"").append(*id).append("\">");
     return canonical;
   }
@@ -117,14 +109,10 @@ void RewriteTags(std::string& text) {
 
 // Whether the line holds `<atcwaypoint` followed by white space, '/' or '>'.
 bool HoldsWaypointTag(std::string_view text) {
-  constexpr std::string_view name = "<atcwaypoint";
-  for (std::size_t at = text.find(name); at != std::string_view::npos;
-       at = text.find(name, at + 1)) {
-    const std::size_t after = at + name.size();
-    if (after < text.size() &&
-        (IsWhiteSpace(text[after]) || text[after] == '/' || text[after] == '>')) {
-      return true;
-    }
+  for (std::size_t at = text.find(WaypointTagName); at != std::string_view::npos;
+       at = text.find(WaypointTagName, at + 1)) {
+    const std::size_t after = at + WaypointTagName.size();
+    if (after < text.size() && EndsWaypointTagName(text[after])) return true;
   }
   return false;
 }
@@ -141,7 +129,7 @@ bool EndsInsideTag(std::string_view text) {
 std::string_view ValueStartName(std::string_view text) {
   if (text.size() < 3 || text[0] != '<' ||
       !((text[1] >= 'a' && text[1] <= 'z') || (text[1] >= 'A' && text[1] <= 'Z')) ||
-      text == kBareWaypointTag) {
+      text == BareWaypointStart) {
     return {};
   }
   std::size_t end = 2;
@@ -167,9 +155,8 @@ bool CanonicalLines::MayStartValue(std::string_view line) { return !ValueStartNa
 bool CanonicalLines::IsCanonicalWaypointTag(std::string_view fromTag) {
   // Nearly always `<atcwaypoint id="` and a value without '<' or '>' up to a quote that the
   // tag's '>' follows.
-  constexpr std::string_view idStart = "<atcwaypoint id=\"";
-  if (fromTag.starts_with(idStart)) {
-    std::size_t at = idStart.size();
+  if (fromTag.starts_with(WaypointIdStart)) {
+    std::size_t at = WaypointIdStart.size();
     while (at < fromTag.size() && fromTag[at] != '"' && fromTag[at] != '<' && fromTag[at] != '>') {
       ++at;
     }
@@ -200,8 +187,9 @@ std::string_view CanonicalLines::TakeCurrentLine() {
   // Mostly no '<' stands behind the first byte, and then the line starts no waypoint but by it.
   const std::string_view text = current_.text;
   mayStartWaypoint_ = text.find('<', 1) == std::string_view::npos
-                          ? text.starts_with(kWaypointTag) && text.size() > kWaypointTag.size() &&
-                                EndsWaypointName(text[kWaypointTag.size()])
+                          ? text.starts_with(WaypointTagName) &&
+                                text.size() > WaypointTagName.size() &&
+                                EndsWaypointTagName(text[WaypointTagName.size()])
                           : HoldsWaypointTag(text);
   return current_.text;
 }
@@ -270,42 +258,43 @@ CanonicalLines::HeldLine CanonicalLines::NextLine() {
 // Nothing is joined where a '<' comes before the closing '>' (the first '<' is then text), where
 // a line is a piece of a longer one, where the source ends first, or past a read's budget.
 void CanonicalLines::JoinTagOverLines(HeldLine& line) {
-  if (!line.whole || line.exhausted || !EndsInsideTag(line.text)) return;
-  std::vector<HeldLine> ahead;
-  std::string joined = line.text;
-  std::size_t close = std::string::npos;
-  for (;;) {
-    ahead.push_back(NextRawLine());
-    const HeldLine& next = ahead.back();
-    if (!next.whole || next.exhausted || joined.size() + 1 + next.text.size() > maxLineBytes_) {
+  // A joined line that is not split may end inside a tag again, which goes on over more lines.
+  while (line.whole && !line.exhausted && EndsInsideTag(line.text)) {
+    std::deque<HeldLine> ahead;
+    std::string joined = line.text;
+    std::size_t close = std::string::npos;
+    for (;;) {
+      ahead.push_back(NextRawLine());
+      const HeldLine& next = ahead.back();
+      if (!next.whole || next.exhausted || joined.size() + 1 + next.text.size() > maxLineBytes_) {
+        break;
+      }
+      joined.append(1, ' ').append(next.text);
+      const std::size_t mark = next.text.find_first_of("<>");
+      if (mark == std::string::npos) continue;
+      if (next.text[mark] == '>') close = joined.size() - next.text.size() + mark;
       break;
     }
-    joined.append(1, ' ').append(next.text);
-    const std::size_t mark = next.text.find_first_of("<>");
-    if (mark == std::string::npos) continue;
-    if (next.text[mark] == '>') close = joined.size() - next.text.size() + mark;
-    break;
-  }
-  if (close == std::string::npos) {
-    for (auto held = ahead.rbegin(); held != ahead.rend(); ++held) {
-      rawAhead_.push_front(std::move(*held));
+    if (close == std::string::npos) {
+      rawAhead_.insert(rawAhead_.begin(), std::make_move_iterator(ahead.begin()),
+                       std::make_move_iterator(ahead.end()));
+      return;
     }
-    return;
+    const HeldLine& last = ahead.back();
+    renumberedLine_ = last.physical;
+    renumberedTo_ = line.number;
+    line.physical = last.physical;
+    line.atEnd = last.atEnd;
+    std::size_t next = close + 1;
+    while (next < joined.size() && IsBlank(joined[next])) ++next;
+    if (next < joined.size() && joined[next] == '<') {
+      rawAhead_.push_front(
+          {joined.substr(next), line.number, last.physical, true, last.atEnd, last.exhausted});
+      joined.resize(close + 1);
+      line.atEnd = false;
+    }
+    line.text = std::move(joined);
   }
-  const HeldLine& last = ahead.back();
-  renumberedLine_ = last.physical;
-  renumberedTo_ = line.number;
-  line.physical = last.physical;
-  line.atEnd = last.atEnd;
-  std::size_t next = close + 1;
-  while (next < joined.size() && IsBlank(joined[next])) ++next;
-  if (next < joined.size() && joined[next] == '<') {
-    rawAhead_.push_front(
-        {joined.substr(next), line.number, last.physical, true, last.atEnd, last.exhausted});
-    joined.resize(close + 1);
-    line.atEnd = false;
-  }
-  line.text = std::move(joined);
 }
 
 // A line `<name>` + text that begins a value written over lines, joined with the lines up to the
@@ -329,9 +318,13 @@ void CanonicalLines::JoinValueOverLines(HeldLine& line) {
     if (FindBytes(next.text, endTag, 0) >= 0) break;
     if (next.text.find('<') != std::string::npos) return;
   }
+  // A space only between text on both sides: none behind the start tag itself.
+  const std::size_t valueStart = endTag.size() - 1;
   for (std::size_t taken = 0; taken <= closing; ++taken) {
     HeldLine& next = linesAhead_.front();
-    if (!next.text.starts_with(endTag) && !next.text.empty()) line.text.append(1, ' ');
+    if (!next.text.starts_with(endTag) && !next.text.empty() && line.text.size() > valueStart) {
+      line.text.append(1, ' ');
+    }
     line.text.append(next.text);
     line.physical = next.physical;
     line.atEnd = next.atEnd;
@@ -340,6 +333,7 @@ void CanonicalLines::JoinValueOverLines(HeldLine& line) {
 }
 
 void CanonicalLines::Rewind() {
+  mayStartWaypoint_ = false;
   rawAhead_.clear();
   linesAhead_.clear();
   readerLine_ = ReaderLine::Taken;

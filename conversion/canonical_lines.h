@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "line_reader.h"
+#include "plan_format.h"
 
 namespace tarnwick {
 
@@ -82,8 +83,9 @@ class CanonicalLines {
     Look look = Look::Plain;
     for (; open != nullptr; open = Find('<', open + 1, end)) {
       const std::string_view fromTag(open, static_cast<std::size_t>(end - open));
-      if (fromTag.size() > kWaypointTag.size() && fromTag[1] == 'a' &&
-          fromTag.starts_with(kWaypointTag) && EndsWaypointName(fromTag[kWaypointTag.size()])) {
+      if (fromTag.size() > WaypointTagName.size() && fromTag[1] == 'a' &&
+          fromTag.starts_with(WaypointTagName) &&
+          EndsWaypointTagName(fromTag[WaypointTagName.size()])) {
         if (!IsCanonicalWaypointTag(fromTag)) return Look::Rewrite;
         look = Look::PlainWaypointStart;
       }
@@ -92,7 +94,7 @@ class CanonicalLines {
     // A line of one '<', its first byte: `<name>` may begin a value over lines.
     // (A waypoint's start tag with an id has attributes, so begins none.)
     const bool mayStartValue = only && first == begin && IsAsciiLetter(line[1]) &&
-                               (look == Look::Plain || line[kWaypointTag.size()] == '>');
+                               (look == Look::Plain || line[WaypointTagName.size()] == '>');
     return mayStartValue && MayStartValue(line) ? Look::ValueStart : look;
   }
   static const char* Find(char byte, const char* from, const char* end) {
@@ -105,15 +107,11 @@ class CanonicalLines {
     mayStartWaypoint_ = look == Look::PlainWaypointStart;
     return reader_.Line();
   }
-  static constexpr std::string_view kWaypointTag = "<atcwaypoint";
   static constexpr bool IsAsciiLetter(char byte) {
     return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
   }
   // Whether a line whose only '<' is its first byte begins a value over lines: `<name>`.
   static bool MayStartValue(std::string_view line);
-  static constexpr bool EndsWaypointName(char byte) {
-    return byte == ' ' || byte == '/' || byte == '>' || (byte >= '\t' && byte <= '\r');
-  }
   // `fromTag` begins with a waypoint start tag's name: false only where its rewriting would
   // change it.
   static bool IsCanonicalWaypointTag(std::string_view fromTag);

@@ -10,8 +10,6 @@ namespace tarnwick {
 
 namespace {
 
-constexpr bool IsBlank(char byte) { return byte == ' ' || byte == '\t'; }
-
 constexpr std::uint64_t kHighBits = 0x8080808080808080;
 
 // The offset of the first byte from 80 hex up in eight bytes whose high bits are `high`.
@@ -41,8 +39,8 @@ bool HasHighByte(std::string_view text) {
 constexpr std::size_t kBlock = 16;
 
 // Whether the block of kBlock bytes from `block` on, with the byte after it, holds a CR not
-// followed by LF, a '>' followed by '<' or a blank, or white space followed by '>'. A loop of a
-// fixed count over plain bytes, each test a byte mask, which compilers turn into vector
+// followed by LF, a '>' followed by '<' or a blank, or white space followed by '>' or '/'. A loop
+// of a fixed count over plain bytes, each test a byte mask, which compilers turn into vector
 // instructions.
 bool MayEndOrSplitALine(const char* block) {
   unsigned char bytes[kBlock];
@@ -57,10 +55,12 @@ bool MayEndOrSplitALine(const char* block) {
         is(bytes[i], '>') & (is(next[i], '<') | is(next[i], ' ') | is(next[i], '\t'));
     const unsigned char loneReturn =
         is(bytes[i], '\r') & static_cast<unsigned char>(~is(next[i], '\n'));
-    // White space is a space or below; the other control bytes are rare enough to look at too.
-    // (Written so that compilers keep the loop in vector instructions.)
-    const unsigned char spaceInTag = static_cast<unsigned char>(-(bytes[i] < 0x21)) &
-                                     static_cast<unsigned char>(-(next[i] == '>'));
+    // White space before a '>' or a '/' (of "/>"): white space is a space or below, and the
+    // other control bytes are rare enough to look at too. (Written so that compilers keep the
+    // loop in vector instructions.)
+    const unsigned char spaceInTag =
+        static_cast<unsigned char>(-(bytes[i] < 0x21)) &
+        static_cast<unsigned char>(-((next[i] == '>') | (next[i] == '/')));
     bytes[i] = split | loneReturn | spaceInTag;
   }
   std::uint64_t first = 0;

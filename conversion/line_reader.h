@@ -68,7 +68,7 @@ class LineReader {
   // longer than a read takes.
   bool Whole() const { return !startsPiece_ && !endsPiece_; }
   // The last line took the short way, which only a line takes that holds no white space before
-  // a '>' (nor a line end but LF, nor a split).
+  // a '>' or a '/' (nor a line end but LF, nor a split).
   bool TookShortWay() const { return shortWay_; }
 
   // Back to the first line; the end of the source no longer counts as met.
@@ -165,9 +165,9 @@ class LineReader {
   std::size_t returnAt_ = 0;
   std::size_t highAt_ = 0;
   // No byte pair that ends or splits a line otherwise than a LF (CR without LF, '>' before '<'
-  // or a blank), nor white space before a '>', begins from closerLookFrom_ up to closerLookAt_,
-  // where the first 16-byte block that may hold one begins. Kept over a rewind that keeps the
-  // buffer.
+  // or a blank), nor white space before a '>' or '/', begins from closerLookFrom_ up to
+  // closerLookAt_, where the first 16-byte block that may hold one begins. Kept over a rewind that
+  // keeps the buffer.
   std::size_t closerLookFrom_ = 0;
   std::size_t closerLookAt_ = 0;
   bool filled_ = false;      // buffer_ was filled since the last rewind

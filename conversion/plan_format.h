@@ -19,6 +19,13 @@ inline constexpr std::string_view DocumentEnd = "</simbase.document>";
 inline constexpr std::string_view WaypointEnd = "</atcwaypoint>";
 // The normalised line that starts a waypoint element without an id attribute.
 inline constexpr std::string_view BareWaypointStart = "<atcwaypoint>";
+// A waypoint's start tag, as any writer spells it: this name, then white space, '/' or '>'.
+inline constexpr std::string_view WaypointTagName = "<atcwaypoint";
+constexpr bool EndsWaypointTagName(char byte) {
+  return byte == ' ' || byte == '/' || byte == '>' || (byte >= '\t' && byte <= '\r');
+}
+// The start of the one spelling of a waypoint start tag with an id.
+inline constexpr std::string_view WaypointIdStart = "<atcwaypoint id=\"";
 
 namespace tags {
 inline constexpr std::string_view Title = "<title>";

@@ -12,6 +12,9 @@ namespace tarnwick {
 // are, whatever the code page.
 constexpr bool IsWhiteSpace(char byte) { return (byte >= '\t' && byte <= '\r') || byte == ' '; }
 
+// The white space that may stand between a tag's '>' and the next '<' of a line split there.
+constexpr bool IsBlank(char byte) { return byte == ' ' || byte == '\t'; }
+
 constexpr std::string_view TrimTrailingWhiteSpace(std::string_view text) {
   while (!text.empty() && IsWhiteSpace(text.back())) text.remove_suffix(1);
   return text;

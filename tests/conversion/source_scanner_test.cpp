@@ -115,6 +115,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"TagOverThreeLines",
                  "<ATCWaypoint\n  type=\"x\"\r\n\tid='Y' >\n",
                  {{"<atcwaypoint id=\"y\">", false}}},
+        ReadCase{"TagOpenAgainAfterItsJoin",
+                 "<Title\n>EDDF to EDDM</Title\r>\n",
+                 {{"<title>eddf to eddm</title>", false}}},
         ReadCase{
             "TagNotJoinedWhereATagComesFirst", "x <a\n<b>\n", {{"x <a", false}, {"<b>", false}}},
         // White space before a tag's '>' is dropped; a waypoint start tag gets one spelling.
@@ -150,6 +153,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "SPR</Descr>\n<ATCWaypointType>VOR\r\n</ATCWaypointType>\n",
                  {{"<descr>eddf to eddm, then spr</descr>", false},
                   {"<atcwaypointtype>vor</atcwaypointtype>", false}}},
+        ReadCase{
+            "ValueOnLinesOfItsOwn",
+            "<ATCWaypointType>\nVOR\n</ATCWaypointType>\n<Descr>\n\nA,\nB\n</Descr>\n",
+            {{"<atcwaypointtype>vor</atcwaypointtype>", false}, {"<descr>a, b</descr>", false}}},
         ReadCase{"ValueNotJoinedOverATag",
                  "<ICAO>\n<ICAORegion>K1</ICAORegion>\n</ICAO>\n",
                  {{"<icao>", false}, {"<icaoregion>k1</icaoregion>", false}, {"</icao>", false}}},
@@ -658,7 +665,7 @@ class PlanLikeSource {
         break;
       case 10:
         Put(out, {Indent(),
-                  Pick({"<ATCWaypointType >VOR</ATCWaypointType >", "<br / >",
+                  Pick({"<ATCWaypointType >VOR</ATCWaypointType >", "<br / >", "<br />",
                         "<ATCWaypoint   id=\"X\"   >", "<ATCWaypoint\tID='X' Extra=\"1\">",
                         "<ATCWaypoint xid=\"a\" id=\"b\"/>", "<ATCWaypointX id=\"c\">"}),
                   End()});
@@ -667,7 +674,7 @@ class PlanLikeSource {
         // Values over lines.
         Put(out, {Indent(), SplitBefore(), Pick({"<ATCWaypointType>VOR", "<Title>", "<Descr>x"}),
                   End(), OneIn(2) ? End() : "", Indent(), Text(Below(30)), End(), Indent(),
-                  Pick({"</ATCWaypointType>", "</Title>", "</Descr>"}), End()});
+                  Pick({"</ATCWaypointType>", "</Title>", "</Descr>", "</Title\n>"}), End()});
         break;
       default:
         // Bytes and markup at random.

@@ -348,13 +348,18 @@ ScannerModel::Line ScannerModel::ReadTagLine() {
   std::size_t next = close + 1;
   while (next < joined.size() && (joined[next] == ' ' || joined[next] == '\t')) ++next;
   Line out{joined, open.number, open.physical, true, last.atEnd, last.exhausted};
+  renumberedLine_ = last.physical;
+  renumberedTo_ = open.number;
   if (next < joined.size() && joined[next] == '<') {
     out.text = joined.substr(0, close + 1);
     physicalAhead_.push_front(
         {joined.substr(next), open.number, last.physical, true, last.atEnd, last.exhausted});
+  } else if (EndsInOpenTag(joined)) {
+    // Not split, and open again: it goes on over the lines after, as a line of its own would.
+    physicalAhead_.push_front(
+        {joined, open.number, last.physical, true, last.atEnd, last.exhausted});
+    return ReadTagLine();
   }
-  renumberedLine_ = last.physical;
-  renumberedTo_ = open.number;
   out.text = WithCanonicalTags(out.text);
   return out;
 }
@@ -393,8 +398,10 @@ ScannerModel::Line ScannerModel::ReadValueLine() {
     tagLinesAhead_.insert(tagLinesAhead_.begin(), after.begin(), after.end());
     return start;
   }
+  // A space only where text stands on both sides: none right behind the start tag.
+  const std::size_t valueStart = name->size() + 2;
   for (const Line& line : after) {
-    if (line.text.starts_with(endTag)) {
+    if (line.text.starts_with(endTag) || start.text.size() == valueStart) {
       start.text += line.text;
     } else if (!line.text.empty()) {
       start.text += ' ' + line.text;
