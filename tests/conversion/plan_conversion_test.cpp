@@ -239,30 +239,7 @@ INSTANTIATE_TEST_SUITE_P(
                           SourcePlan().Replace("<DepartureID>",
                                                Element("DepartureID", "ED&#100;F")),
                           TargetWith(7, "departure_id=EDDF, N50*  1.99', E8* 34.25', +000364.00")},
-                      // The same plan in other layouts: one header line each.
-                      HeaderCase{"SpaceInTheTags",
-                                 SourcePlan().Replace("<Title>", "<Title >EDDF to EDDM</Title\t>"),
-                                 TargetWith(2, "title=EDDF TO EDDM")},
-                      HeaderCase{
-                          "TitleInAComment",
-                          SourcePlan().Replace("<Title>", "<!-- <Title>Old</Title>\n -->\n" +
-                                                              Element("Title", "EDDF to EDDM")),
-                          TargetWith(2, "title=EDDF TO EDDM")},
-                      HeaderCase{
-                          "TitleOverTwoLines",
-                          SourcePlan().Replace("<Title>", "<Title>EDDF to\n   EDDM</Title>"),
-                          TargetWith(2, "title=EDDF TO EDDM")},
-                      HeaderCase{
-                          "TitleInCdata",
-                          SourcePlan().Replace("<Title>", Element("Title", "<![CDATA[A & <B>]]>")),
-                          TargetWith(2, "title=A & <B>")},
-                      HeaderCase{
-                          "ReferencesInThePosition",
-                          SourcePlan().Replace(
-                              "<DepartureLLA>", Element("DepartureLLA",
-                                                        "N50&#176; 1&apos; 59.40&quot;,E8"
-                                                        "&#xB0; 34' 14.80\",+000364.00")),
-                          TargetBytes(kTargetLines)},
+                      // A comma would split FS9's fields.
                       HeaderCase{
                           "CommaInTheIdentifier",
                           SourcePlan().Replace("<DepartureID>", Element("DepartureID", "A,B")),

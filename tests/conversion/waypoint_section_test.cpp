@@ -205,50 +205,6 @@ INSTANTIATE_TEST_SUITE_P(
                              "</SimBase.Document>\r\n<ICAOIdent>") +
                         kUser,
                     "waypoint.0=K1, NAME, , NAME, V, N47* 26.13', W122* 18.58', +000000.00,\r\n"},
-        // The same elements in other layouts of the same XML.
-        SectionCase{
-            "StartTagSpacedAndSingleQuoted",
-            Replaced(kUser, "<atcwaypoint id=\"wp1\">", "<atcwaypoint type=\"x\"  ID = 'wp1' >") +
-                kEnd,
-            Replaced(kUserLine, "waypoint.2=K1", "waypoint.0=")},
-        SectionCase{
-            "IdOnTheNextLine",
-            Replaced(kVor, "<ATCWaypoint id=\"ABC\">", "<ATCWaypoint\r\n\t  id=\"ABC\"\r\n>") +
-                kEnd,
-            Replaced(kVorLine, "waypoint.1", "waypoint.0")},
-        SectionCase{
-            "EmptyElementStartTag",
-            Replaced(kUser, "<atcwaypoint id=\"wp1\">", "<atcwaypoint id=\"wp1\" />") + kEnd,
-            Replaced(kUserLine, "waypoint.2=K1", "waypoint.0=")},
-        SectionCase{"SpaceBeforeEachTagsEnd",
-                    Replaced(Replaced(kVor, "<ATCWaypointType>VOR</ATCWaypointType>",
-                                      "<ATCWaypointType >VOR</ATCWaypointType >"),
-                             "</ATCWaypoint>", "</ATCWaypoint\t>") +
-                        kEnd,
-                    Replaced(kVorLine, "waypoint.1", "waypoint.0")},
-        SectionCase{"CommentedOutElement",
-                    kAirport + "<!-- " + kUser + " -->\r\n<!--\r\n" + kVor + "-->" + kVor + kEnd,
-                    kAirportLine + kVorLine},
-        SectionCase{
-            "TypeOverTwoLines",
-            Replaced(kVor, ">VOR</ATCWaypointType>", ">VOR\r\n    </ATCWaypointType>") + kEnd,
-            Replaced(kVorLine, "waypoint.1", "waypoint.0")},
-        SectionCase{"IcaoBlockBeforeTheType",
-                    kVor +
-                        Replaced(Replaced(kVor,
-                                          "    <ICAO>\r\n      <ICAORegion>K1</ICAORegion>\r\n"
-                                          "      <ICAOIdent>ABC</ICAOIdent>\r\n    </ICAO>\r\n",
-                                          ""),
-                                 "  <ATCWaypoint id=\"ABC\">\r\n",
-                                 "<ATCWaypoint id=\"x\"><ICAO><ICAORegion>K2</ICAORegion>"
-                                 "<ICAOIdent>DEF</ICAOIdent></ICAO>\r\n") +
-                        kEnd,
-                    Replaced(kVorLine, "waypoint.1", "waypoint.0") +
-                        "waypoint.1=K2, DEF, , DEF, V, N47* 26.13', W122* 18.58', +000000.00,\r\n"},
-        SectionCase{
-            "ReferencesInThePosition",
-            Replaced(kUser, "n47\xC2\xB0 30' 0.00\"", "n47&#176; 30&apos; 0.00&quot;") + kEnd,
-            Replaced(kUserLine, "waypoint.2=K1", "waypoint.0=")},
         // A comma would split FS9's fields.
         SectionCase{
             "CommaInIdAndRegion",
