@@ -153,9 +153,11 @@ dialog_closed() {
   done
   die "the open-file dialog did not close"
 }
+# xdotool types a character the keyboard map lacks (Ł, ó, ź) by mapping a spare key to it for the
+# moment: typed too fast, such a character may be lost, and the dialog then names no file.
 choose() {
   start
-  xdotool type --delay 20 "$(windows_path "$1")"
+  xdotool type --delay 60 "$(windows_path "$1")"
   xdotool key Return
   dialog_closed
 }
