@@ -14,11 +14,12 @@ namespace tarnwick {
 namespace {
 
 ConversionReport SourceNotReadable(FileKind kind, const std::error_code& error = {}) {
-  return {ConversionResult::SourceNotReadable, kind, error ? ErrorText(error) : "", 0};
+  return {ConversionResult::SourceNotReadable, kind, error ? ErrorText(error) : "", 0, {}};
 }
 
-ConversionReport TargetNotWritten(std::string reason) {
-  return {ConversionResult::TargetNotWritten, FileKind::Regular, std::move(reason), 0};
+ConversionReport TargetNotWritten(std::string reason, std::filesystem::path keptAs = {}) {
+  return {ConversionResult::TargetNotWritten, FileKind::Regular, std::move(reason), 0,
+          std::move(keptAs)};
 }
 
 }  // namespace
@@ -50,8 +51,8 @@ ConversionReport ConvertFlightPlan(const std::filesystem::path& sourcePath,
   // A plan read only in part is not put in the old one's place.
   if (source.Error()) return SourceNotReadable(kind, source.Error());
   target.Commit(error);
-  if (error) return TargetNotWritten(ErrorText(error));
-  return {ConversionResult::Converted, kind, "", waypoints};
+  if (error) return TargetNotWritten(ErrorText(error), target.KeptAs());
+  return {ConversionResult::Converted, kind, "", waypoints, {}};
 }
 
 }  // namespace tarnwick

@@ -22,6 +22,8 @@ struct ConversionReport {
   FileKind sourceKind = FileKind::Regular;  // what the source path names
   std::string reason;          // the system's words for why a file could not be read or written
   std::int64_t waypoints = 0;  // the waypoint lines written
+  // Set when a failed replacement removed the old target: where the whole new plan is instead.
+  std::filesystem::path keptAs;
 };
 
 // Converts the FSX plan at `sourcePath` into the FS9 plan at `targetPath`. The target is touched

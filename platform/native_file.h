@@ -62,7 +62,8 @@ class NativeFile {
 };
 
 // Puts `from` in the place of `to` in one step, replacing it; `to` then holds either its old
-// bytes or all of `from`'s.
+// bytes or all of `from`'s. On Windows a replacement that another program interferes with may
+// fail having removed `to`: `from` is then left whole, and the error returned.
 void PutInPlace(const std::filesystem::path& from, const std::filesystem::path& to,
                 std::error_code& error);
 
@@ -83,6 +84,10 @@ struct FileIdentity {
 
 // Nothing when no file can be found there.
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
+
+// Whether the file's own permissions forbid writing it to anyone: none of its write bits set on
+// POSIX, the read-only attribute on Windows. Root and administrators are refused it too.
+bool IsWriteProtected(const std::filesystem::path& path);
 
 // Whether a file could not be made because the folder refuses it to this user.
 bool RefusedForPermission(const std::error_code& error);

@@ -1,5 +1,6 @@
 #include "target_file.h"
 
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
@@ -96,7 +97,9 @@ TargetFile::TargetFile(TargetFile&& other) noexcept
       stream_(file_),
       target_(std::move(other.target_)),
       temporary_(std::exchange(other.temporary_, {})),
-      oldBytes_(std::exchange(other.oldBytes_, std::nullopt)) {}
+      oldBytes_(std::exchange(other.oldBytes_, std::nullopt)),
+      held_(std::move(other.held_)),
+      keptAs_(std::move(other.keptAs_)) {}
 
 TargetFile::~TargetFile() { Discard(); }
 
@@ -110,7 +113,12 @@ TargetFile TargetFile::Begin(const std::filesystem::path& target, std::error_cod
   if (kind == FileKind::Other) return TargetFile(NativeFile::OpenExisting(file, error), file);
   NativeFile existing;
   if (kind == FileKind::Regular) {
-    // Only a target the user may write is replaced.
+    // Only a target the user may write is replaced; a read-only one is refused even to root and
+    // administrators, whom the system would let open it.
+    if (IsWriteProtected(file)) {
+      error = std::make_error_code(std::errc::permission_denied);
+      return TargetFile({}, file);
+    }
     existing = NativeFile::OpenExisting(file, error);
     if (error) return TargetFile({}, file);
   }
@@ -132,7 +140,9 @@ TargetFile TargetFile::Overwrite(NativeFile existing, const std::filesystem::pat
                                  std::error_code& error) {
   std::string oldBytes = ReadWhole(target, kMostBytesOverwritten, error);
   if (error) return TargetFile({}, target);
-  return TargetFile(std::move(existing), target, {}, std::move(oldBytes));
+  TargetFile overwritten(std::move(existing), target, {}, std::move(oldBytes));
+  overwritten.held_ = std::make_unique<InterruptionsHeld>();
+  return overwritten;
 }
 
 void TargetFile::Commit(std::error_code& error) {
@@ -145,15 +155,21 @@ void TargetFile::Commit(std::error_code& error) {
     return;
   }
   oldBytes_.reset();
+  held_.reset();
   file_.Close(error);
-  if (!error && !temporary_.empty()) {
-    PutInPlace(temporary_, target_, error);
-    if (!error) temporary_.clear();
+  if (error || temporary_.empty()) return;
+  PutInPlace(temporary_, target_, error);
+  // A replacement that failed half-way (Windows: another program held the new file) may have
+  // removed the old plan: the temporary file is then the only copy, and it is whole.
+  if (error && KindOf(target_) == FileKind::Missing && KindOf(temporary_) == FileKind::Regular) {
+    keptAs_ = std::exchange(temporary_, {});
   }
+  if (!error) temporary_.clear();
 }
 
 void TargetFile::Discard() {
   if (oldBytes_) PutOldBytesBack();
+  held_.reset();
   if (temporary_.empty()) return;
   std::error_code ignored;
   if (file_.IsOpen()) file_.Close(ignored);

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <streambuf>
 #include <string>
 #include <system_error>
 
 #include "file_stream.h"
+#include "interruptions.h"
 #include "native_file.h"
 
 namespace tarnwick {
@@ -20,8 +22,9 @@ namespace tarnwick {
 // new plan cannot be written whole. A target that is a device is written in place.
 class TargetFile {
  public:
-  // Refuses a target that is a folder or that may not be written (a rename would bypass its
-  // protection). A target that is a symbolic link is written through: the link stays.
+  // Refuses a target that is a folder, that may not be written or that is write-protected (a
+  // rename would bypass its protection). A target that is a symbolic link is written through:
+  // the link stays.
   static TargetFile Begin(const std::filesystem::path& target, std::error_code& error);
 
   ~TargetFile();
@@ -35,8 +38,10 @@ class TargetFile {
   const std::error_code& WriteError() const { return stream_.Error(); }
 
   // Syncs the file to the disk and puts it in place. On failure the old target is as it was and
-  // nothing of the new one is left.
+  // nothing of the new one is left, unless the failed replacement removed the old target: then
+  // the new plan stays whole under its temporary name, which KeptAs() gives.
   void Commit(std::error_code& error);
+  const std::filesystem::path& KeptAs() const { return keptAs_; }
 
  private:
   TargetFile(NativeFile file, std::filesystem::path target, std::filesystem::path temporary = {},
@@ -52,6 +57,9 @@ class TargetFile {
   std::filesystem::path target_;
   std::filesystem::path temporary_;      // empty unless a temporary file is being written
   std::optional<std::string> oldBytes_;  // the old plan while it is being overwritten in place
+  // Held from the first byte written over an old plan until it holds a whole plan again.
+  std::unique_ptr<InterruptionsHeld> held_;
+  std::filesystem::path keptAs_;
 };
 
 }  // namespace tarnwick

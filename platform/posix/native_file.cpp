@@ -164,6 +164,11 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
                       static_cast<std::uint64_t>(status.st_ino)};
 }
 
+bool IsWriteProtected(const std::filesystem::path& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 && (status.st_mode & 0222) == 0;
+}
+
 bool RefusedForPermission(const std::error_code& error) {
   return error == std::errc::permission_denied || error == std::errc::operation_not_permitted;
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "wide_text.h"
+
 namespace tarnwick {
 
 namespace {
@@ -60,6 +62,40 @@ bool AppendSystemCharacter(std::string& out, char32_t character, UINT codePage) 
   return true;
 }
 
+// The one character of `bytes` as the system reads it in `codePage`, when they are one.
+bool ReadOneCharacter(UINT codePage, std::string_view bytes, std::wstring& out) {
+  wchar_t wide[2];
+  const int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(),
+                                         static_cast<int>(bytes.size()), wide, 2);
+  const bool pair = length == 2 && wide[0] >= 0xD800 && wide[0] <= 0xDBFF;
+  if (length != 1 && !pair) return false;
+  out.append(wide, static_cast<std::size_t>(length));
+  return true;
+}
+
+// Character by character, so that one byte sequence that stands for none (or for a C1 control,
+// which a console shows as nothing or as noise) is a "?" and the rest still reads.
+std::string SystemUtf8Text(UINT codePage, std::string_view bytes) {
+  CPINFO info{};
+  const std::size_t longest = GetCPInfo(codePage, &info) ? info.MaxCharSize : 1;
+  std::wstring wide;
+  for (std::size_t at = 0; at < bytes.size();) {
+    std::size_t length = 1;
+    while (length <= longest && at + length <= bytes.size() &&
+           !ReadOneCharacter(codePage, bytes.substr(at, length), wide)) {
+      ++length;
+    }
+    if (length > longest || at + length > bytes.size()) {
+      wide.push_back(L'?');
+      length = 1;
+    } else if (wide.back() >= 0x80 && wide.back() < 0xA0) {
+      wide.back() = L'?';
+    }
+    at += length;
+  }
+  return Utf8FromWide(wide);
+}
+
 SingleByteCaseRules::Table ByteTable(UINT codePage, Direction direction) {
   SingleByteCaseRules::Table table{};
   for (int byte = 0; byte < 256; ++byte) {
@@ -83,6 +119,10 @@ class SystemSingleByteCaseRules : public SingleByteCaseRules {
     return AppendSystemCharacter(out, character, codePage_);
   }
 
+  std::string Utf8Text(std::string_view bytes) const override {
+    return SystemUtf8Text(codePage_, bytes);
+  }
+
  private:
   UINT codePage_;
 };
@@ -99,6 +139,10 @@ class DoubleByteCaseRules : public CaseRules {
 
   bool AppendCharacter(std::string& out, char32_t character) const override {
     return AppendSystemCharacter(out, character, codePage_);
+  }
+
+  std::string Utf8Text(std::string_view bytes) const override {
+    return SystemUtf8Text(codePage_, bytes);
   }
 
   std::ptrdiff_t Find(std::string_view line, std::string_view text,

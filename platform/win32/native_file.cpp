@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "replacement_calls.h"
 #include "wide_text.h"
 
 namespace tarnwick {
@@ -60,7 +61,39 @@ bool IsDeviceName(const std::filesystem::path& path) {
          stem[3] >= L'1' && stem[3] <= L'9';
 }
 
+ReplacementCalls replacementCalls;
+
+// Wine's ReplaceFileW refuses a bare relative name, which Windows takes; a full path works on
+// both. One given with the \\?\ prefix is full already, and is taken as it is written.
+std::wstring FullPath(const std::filesystem::path& path) {
+  const std::wstring& text = path.native();
+  if (text.rfind(L"\\\\?\\", 0) == 0) return text;
+  const DWORD size = GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return text;
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(text.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return text;
+  full.resize(length);
+  return full;
+}
+
+// Names `source` as `target`, replacing it, in up to `tries` tries 100 ms apart.
+std::error_code Rename(const std::wstring& source, const std::wstring& target, int tries) {
+  for (int attempt = 1;; ++attempt) {
+    if (replacementCalls.move(source.c_str(), target.c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return {};
+    }
+    if (attempt >= tries) return LastError();
+    Sleep(100);
+  }
+}
+
 }  // namespace
+
+ReplacementCalls UseReplacementCalls(const ReplacementCalls& calls) {
+  return std::exchange(replacementCalls, calls);
+}
 
 FileKind KindOf(const std::filesystem::path& path) {
   if (IsDeviceName(path)) return FileKind::Other;
@@ -166,18 +199,26 @@ void NativeFile::Close(std::error_code& error) {
 
 void PutInPlace(const std::filesystem::path& from, const std::filesystem::path& to,
                 std::error_code& error) {
-  if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                   nullptr)) {
+  const std::wstring source = FullPath(from);
+  const std::wstring target = FullPath(to);
+  if (replacementCalls.replace(target.c_str(), source.c_str(), nullptr,
+                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
     error.clear();
     return;
   }
-  // A target that does not exist yet is simply named.
-  if (GetLastError() == ERROR_FILE_NOT_FOUND &&
-      MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    error.clear();
-    return;
+  switch (const DWORD failure = GetLastError()) {
+    // A target that does not exist yet is simply named.
+    case ERROR_FILE_NOT_FOUND:
+      error = Rename(source, target, 1);
+      return;
+    // The old plan is gone already and the new one still has its temporary name: whatever held
+    // it (a virus scanner, typically) soon lets go of it.
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+      error = Rename(source, target, 5);
+      return;
+    default:
+      error = {static_cast<int>(failure), std::system_category()};
   }
-  error = LastError();
 }
 
 bool IsSameFile(const std::filesystem::path& first, const std::filesystem::path& second) {
@@ -198,6 +239,11 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
   return FileIdentity{
       information.dwVolumeSerialNumber,
       (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+}
+
+bool IsWriteProtected(const std::filesystem::path& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
 bool RefusedForPermission(const std::error_code& error) {

@@ -1,7 +1,9 @@
 // What a user sees from tarnwick-convert for every kind of file and disk state that can go wrong:
 // the exit status, the line on standard error, and what happens to the target. The source is
 // never changed.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +16,7 @@
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "file_conversion.h"
 #include "plan_generator.h"
@@ -42,10 +45,41 @@ struct ProgramRun {
   std::string err;
 };
 
-// How the program is run: once to its end, killed part-way, or four times at once.
-enum class Run { Once, KilledPartWay, FourAtOnce };
+// How the program is run: once to its end, killed part-way, four times at once, or stopped in
+// the middle of overwriting its target by SIGTERM or by its standard error's pipe closing.
+enum class Run { Once, KilledPartWay, FourAtOnce, TerminatedMidWrite, PipeClosedMidWrite };
 
-int ExitStatus(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+// The exit status, or minus the signal that ended the program.
+int ExitStatus(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status); }
+
+// Standard error goes into a pipe left unread until the program blocks on it, part-way through
+// the warnings it writes while it overwrites the target; then SIGTERM is sent, or the pipe is
+// closed, and what else the program writes is read to its end.
+int RunStoppedMidWrite(const std::string& command, Run run) {
+  int pipeEnds[2];
+  if (::pipe(pipeEnds) != 0) return -1000;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(pipeEnds[1], STDERR_FILENO);
+    ::close(pipeEnds[0]);
+    ::close(pipeEnds[1]);
+    ::execl("/bin/sh", "sh", "-c", ("exec " + command).c_str(), nullptr);
+    ::_exit(127);
+  }
+  ::close(pipeEnds[1]);
+  // The conversion itself takes a few milliseconds; by then the pipe is long full.
+  ::usleep(500'000);
+  if (run == Run::TerminatedMidWrite) {
+    ::kill(child, SIGTERM);
+    char drained[4096];
+    while (::read(pipeEnds[0], drained, sizeof drained) > 0) {
+    }
+  }
+  ::close(pipeEnds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return ExitStatus(status);
+}
 
 // Runs the real program. `unprivileged` runs it as nobody when the tests run as root, so that
 // file permissions really deny access.
@@ -59,6 +93,9 @@ ProgramRun RunProgram(const TempDir& dir, const std::string& arguments, bool unp
   switch (run) {
     case Run::Once:
       break;
+    case Run::TerminatedMidWrite:
+    case Run::PipeClosedMidWrite:
+      return {RunStoppedMidWrite(command, run), ""};
     case Run::KilledPartWay:
       // Somewhere in the reading or the writing; the run ends by SIGKILL unless it is done.
       std::system(("(" + command + " 2>/dev/null & pid=$!; sleep " + std::to_string(killAfter) +
@@ -265,7 +302,11 @@ TEST_P(HostileInputTest, TellsTheUserAndKeepsTheSource) {
   } else {
     const ProgramRun run = RunProgram(dir, arguments, hostile.unprivileged, hostile.run, 0);
     EXPECT_EQ(run.status, hostile.status);
-    EXPECT_EQ(run.err, ExpectedError(source, hostile.reason, target));
+    const bool errorRead =
+        hostile.run != Run::TerminatedMidWrite && hostile.run != Run::PipeClosedMidWrite;
+    if (errorRead) {
+      EXPECT_EQ(run.err, ExpectedError(source, hostile.reason, target));
+    }
     checkTarget();
   }
   if (sourceIsFile) {
@@ -414,6 +455,17 @@ void WritableTargetInReadOnlyFolder(const TempDir& dir, const std::string& old) 
                                        fs::perms::others_read | fs::perms::others_exec);
 }
 
+// Every fourth waypoint has no type: its warning is written while the plan is, and the
+// warnings fill a pipe long before the plan is whole.
+std::string PlanWithManyWaypointsLeftOut() {
+  std::string plan = GeneratePlan(8000);
+  const std::string user = "<ATCWaypointType>User</ATCWaypointType>";
+  for (std::size_t at = plan.find(user); at != std::string::npos; at = plan.find(user, at)) {
+    plan.erase(at, user.size());
+  }
+  return plan;
+}
+
 const std::string kLongName = std::string(242, 'n') + ".pln";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -438,6 +490,15 @@ INSTANTIATE_TEST_SUITE_P(
                                       fs::perms::owner_read | fs::perms::others_read);
                     },
                     Output::Folder, true, 1, NotWritten("Permission denied"), Target::Untouched},
+        // Root may open it, but a read-only plan is refused to every user.
+        HostileCase{"ReadOnlyTargetAsRoot",
+                    [](const TempDir& dir) {
+                      OutputFolder(dir);
+                      WriteFile(dir.File("out/FS9_plan.pln"), "keep me");
+                      fs::permissions(dir.File("out/FS9_plan.pln"),
+                                      fs::perms::owner_read | fs::perms::others_read);
+                    },
+                    Output::Folder, false, 1, NotWritten("Permission denied"), Target::Untouched},
         HostileCase{"FolderOfTheTargetsName",
                     [](const TempDir& dir) {
                       OutputFolder(dir);
@@ -458,6 +519,23 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     Output::Folder, false, 1, NotWritten("No space left on device"),
                     Target::Untouched},
+        // Devices and pipes cannot be synced; what is written to them is converted all the same.
+        HostileCase{"TargetLinksToTheNullDevice",
+                    [](const TempDir& dir) {
+                      OutputFolder(dir);
+                      fs::create_symlink("/dev/null", dir.File("out/FS9_plan.pln"));
+                    },
+                    Output::Folder, false, 0, "", Target::Untouched},
+        HostileCase{"TargetLinksToAPipe",
+                    [](const TempDir& dir) {
+                      OutputFolder(dir);
+                      ::mkfifo(dir.File("fifo").c_str(), 0644);
+                      fs::create_symlink(dir.File("fifo"), dir.File("out/FS9_plan.pln"));
+                      // Held open for reading (and never read) so that the plan can be written.
+                      static std::vector<int> readers;
+                      readers.push_back(::open(dir.File("fifo").c_str(), O_RDWR | O_NONBLOCK));
+                    },
+                    Output::Folder, false, 0, "", Target::Untouched},
         HostileCase{"LongerTargetExists",
                     [](const TempDir& dir) {
                       OutputFolder(dir);
@@ -548,6 +626,20 @@ INSTANTIATE_TEST_SUITE_P(
                                                                         fs::perms::others_write);
                     },
                     Output::Folder, true, 1, NotWritten("Permission denied"), Target::Untouched},
+        // Neither a closed pipe nor SIGTERM stops the plan half-way; the signal takes effect
+        // once the plan is whole.
+        HostileCase{"ReadOnlyFolderWithWritableTargetAndAClosedPipe",
+                    [](const TempDir& dir) {
+                      WritableTargetInReadOnlyFolder(dir, "an FS9 plan edited by hand");
+                      Source(dir, PlanWithManyWaypointsLeftOut());
+                    },
+                    Output::Folder, true, 0, "", Target::Converted, Run::PipeClosedMidWrite},
+        HostileCase{"ReadOnlyFolderWithWritableTargetAndSigterm",
+                    [](const TempDir& dir) {
+                      WritableTargetInReadOnlyFolder(dir, "an FS9 plan edited by hand");
+                      Source(dir, PlanWithManyWaypointsLeftOut());
+                    },
+                    Output::Folder, true, -SIGTERM, "", Target::Converted, Run::TerminatedMidWrite},
         // The new plan does not fit in the old one's space: the old bytes are written back.
         HostileCase{"ReadOnlyFolderWithWritableTargetOnAFullDisk",
                     [](const TempDir& dir) {
@@ -557,6 +649,23 @@ INSTANTIATE_TEST_SUITE_P(
                     Output::Folder, true, 1, NotWritten("No space left on device"),
                     Target::Untouched, Run::Once, Disk::NoSpaceLeft}),
     [](const auto& test) { return test.param.name; });
+
+// A report that cannot be written does not stop the conversions, but the run fails, as GNU
+// tools end, naming the reason.
+TEST(HostileOutputTest, FullDiskUnderTheReportFailsTheRunAfterEveryPlan) {
+  TempDir dir;
+  WriteFile(dir.File("a.pln"), kExample);
+  WriteFile(dir.File("b.pln"), kExample);
+  const int status =
+      std::system((std::string(TARNWICK_CONVERT_EXE) + " " + Quoted(dir.File("a.pln")) + " " +
+                   Quoted(dir.File("b.pln")) + " >/dev/full 2>" + Quoted(dir.File("stderr")))
+                      .c_str());
+  EXPECT_EQ(ExitStatus(status), 1);
+  EXPECT_EQ(ReadFile(dir.File("stderr")),
+            "tarnwick-convert: write error: No space left on device\n");
+  EXPECT_TRUE(fs::exists(dir.File("FS9_a.pln")));
+  EXPECT_TRUE(fs::exists(dir.File("FS9_b.pln")));
+}
 
 }  // namespace
 }  // namespace tarnwick

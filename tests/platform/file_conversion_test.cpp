@@ -53,6 +53,7 @@ TEST_P(TargetStateTest, ReplacesTheTargetWholeOrLeavesItAsItWas) {
   const std::string target = GetParam().prepare(dir);
   const std::string before = State(target);
   const ConversionReport report = ConvertFlightPlan(dir.File("plan.pln"), target);
+  testing::EndCreationFailures();
   EXPECT_EQ(report.result, GetParam().result);
   EXPECT_EQ(report.reason, GetParam().reason);
   EXPECT_EQ(ReadFile(dir.File("plan.pln")), kExample);
@@ -113,6 +114,20 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    ConversionResult::TargetNotWritten, "it is the source plan itself",
                    Holds::AsItWas},
+        // A folder that refuses new files outright (immutable: EPERM) is one that refuses them
+        // to this user (EACCES): a plan the user may write is overwritten in place.
+        TargetCase{"FolderRefusesNewFilesToThisUser",
+                   [](const TempDir& dir) {
+                     testing::FailCreationWith(EACCES);
+                     return OldTarget(dir);
+                   },
+                   ConversionResult::Converted, "", Holds::NewPlan},
+        TargetCase{"ImmutableFolder",
+                   [](const TempDir& dir) {
+                     testing::FailCreationWith(EPERM);
+                     return OldTarget(dir);
+                   },
+                   ConversionResult::Converted, "", Holds::NewPlan},
         // A device is written in place; /dev/full fails every write.
         TargetCase{"DeviceThatIsFull",
                    [](const TempDir& dir) {
@@ -172,6 +187,50 @@ TEST(TargetReplacementTest, SyncsTheNewPlanBeforeItTakesTheOldOnesPlace) {
   EXPECT_EQ(calls[1], "rename " + temporary + " " + target);
   EXPECT_EQ(calls[0], "fsync " + fs::weakly_canonical(temporary).string());
   EXPECT_EQ(fs::path(temporary).extension(), ".tmp");
+}
+
+// A replacement that fails keeps the old plan, or where it removed the old plan first, the new
+// one whole under its temporary name, which the report gives.
+TEST(TargetReplacementTest, NeverRemovesTheOnlyCopyWhenAReplacementFails) {
+  for (const bool removingTheTarget : {false, true}) {
+    TempDir dir;
+    WriteFile(dir.File("plan.pln"), kExample);
+    testing::FailNextRename(removingTheTarget);
+    const ConversionReport report = ConvertFlightPlan(dir.File("plan.pln"), OldTarget(dir));
+    EXPECT_EQ(report.result, ConversionResult::TargetNotWritten);
+    EXPECT_EQ(report.reason, "Input/output error");
+    if (removingTheTarget) {
+      EXPECT_FALSE(fs::exists(Beside(dir)));
+      EXPECT_EQ(report.keptAs.parent_path(), dir.Path());
+      EXPECT_EQ(report.keptAs.extension(), ".tmp");
+      EXPECT_EQ(ReadFile(report.keptAs), kConverted);
+    } else {
+      EXPECT_EQ(ReadFile(Beside(dir)), kOld);
+      EXPECT_EQ(report.keptAs, fs::path());
+      EXPECT_EQ(EntriesIn(dir), 2);
+    }
+  }
+}
+
+// A UTF-16 plan is read again from its start for the waypoints once the header's last element,
+// written after them, is found: the second reading begins with fresh bytes, not the first's.
+TEST(SourceEncodingTest, ReadsAUtf16PlanAsItsUtf8TwinWhereTheHeaderEndsInsideTheRoute) {
+  TempDir dir;
+  std::string plan = GeneratePlan(3000);
+  const std::string name = "        <DestinationName>Muenchen</DestinationName>\r\n";
+  plan.erase(plan.find(name), name.size());
+  std::size_t middle = 0;
+  for (int i = 0; i < 1500; ++i) middle = plan.find("</ATCWaypoint>\r\n", middle) + 16;
+  plan.insert(middle, name);
+  WriteFile(dir.File("utf8.pln"), plan);
+  WriteFile(dir.File("utf16.pln"), testing::Utf16(plan, false));
+  const ConversionReport utf8 = ConvertFlightPlan(dir.File("utf8.pln"), dir.File("FS9_utf8.pln"));
+  const ConversionReport utf16 =
+      ConvertFlightPlan(dir.File("utf16.pln"), dir.File("FS9_utf16.pln"));
+  EXPECT_EQ(utf8.waypoints, 3000);
+  EXPECT_EQ(utf16.waypoints, 3000);
+  EXPECT_NE(ReadFile(dir.File("FS9_utf8.pln")).find("MUENCHEN"), std::string::npos);
+  EXPECT_TRUE(ReadFile(dir.File("FS9_utf16.pln")) == ReadFile(dir.File("FS9_utf8.pln")));
 }
 
 // A disk that fails to read the source at any point leaves the old plan and says so.

@@ -94,6 +94,34 @@ void TwinsUtf8Lines(unsigned codePage, const char* line, const char* twin, const
   Check(tarnwick::AppendUtf8Twin(out, line, *rules) && out == twin, what);
 }
 
+void Windows1252ReadsAsThePortableRulesDo() {
+  const auto system = tarnwick::CaseRulesForCodePage(1252);
+  const tarnwick::CaseRules& portable = tarnwick::Windows1252CaseRules();
+  bool same = true;
+  for (int byte = 0; byte < 256; ++byte) {
+    const std::string text(1, static_cast<char>(byte));
+    if (system->Utf8Text(text) != portable.Utf8Text(text)) {
+      std::printf("byte 0x%02X reads as %s\n", byte, system->Utf8Text(text).c_str());
+      same = false;
+    }
+  }
+  Check(same, "code page 1252 reads every byte as the portable Windows-1252 rules do");
+}
+
+struct Read {
+  unsigned codePage;
+  const char* bytes;
+  const char* utf8;
+  const char* what;
+};
+
+void ReadsTheCodePagesBytes(std::initializer_list<Read> cases) {
+  for (const Read& each : cases) {
+    Check(tarnwick::CaseRulesForCodePage(each.codePage)->Utf8Text(each.bytes) == each.utf8,
+          each.what);
+  }
+}
+
 }  // namespace
 
 int main() {
@@ -132,6 +160,20 @@ int main() {
                  "\xE6\x9D\xB1\xE4\xBA\xAC \xC5\x81\xC3\xB3"
                  "d\xC5\xBA 339\xC2\xB0",
                  "\x93\x8C\x8B\x9E Lodz 339\xB0", "932: kanji, base letters and the degree sign");
+  Windows1252ReadsAsThePortableRulesDo();
+  ReadsTheCodePagesBytes({
+      {1252, "M\xDCHLE", "M\xC3\x9CHLE", "1252: U with diaeresis"},
+      {1250,
+       "\xA3\xF3"
+       "d\x9F",
+       "\xC5\x81\xC3\xB3"
+       "d\xC5\xBA",
+       "1250: Polish letters"},
+      {932, "WP\x93\x8C", "WP\xE6\x9D\xB1", "932: a kanji of two bytes"},
+      {932, "\xB1", "\xEF\xBD\xB1", "932: a halfwidth katakana of one byte"},
+      {932, "A\x93", "A?", "932: a lead byte at the end is ?"},
+      {932, "\x93<B", "?<B", "932: a lead byte before no trail byte is ?, and the rest reads"},
+  });
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 ? 0 : 1;
 }
