@@ -6,6 +6,7 @@
 
 #include "file_conversion.h"
 #include "outcome_texts.h"
+#include "report_buffer.h"
 #include "target_name.h"
 #include "tarnwick_version.h"
 #include "utf8_path.h"
@@ -93,12 +94,14 @@ std::string SourceProblem(const ConversionReport& report) {
 // Each waypoint of the source that has no line in the target, as editors read it: FILE:LINE.
 class LossWarnings : public ConversionObserver {
  public:
-  LossWarnings(const std::string& source, std::ostream& err) : source_(source), err_(err) {}
+  LossWarnings(const std::string& source, const CaseRules& rules, std::ostream& err)
+      : source_(source), rules_(rules), err_(err) {}
 
   void WaypointLeftOut(const LeftOutWaypoint& waypoint) override {
-    // An element without id or ident has no name to give.
+    // An element without id or ident has no name to give. The identifier is in the plan's code
+    // page; messages are UTF-8.
     err_ << kProgram << ": " << source_ << ':' << waypoint.line << ": waypoint "
-         << (waypoint.identifier.empty() ? "" : waypoint.identifier + " ")
+         << (waypoint.identifier.empty() ? "" : rules_.Utf8Text(waypoint.identifier) + " ")
          << "left out: " << Loss(waypoint.loss) << std::endl;
   }
 
@@ -116,6 +119,7 @@ class LossWarnings : public ConversionObserver {
   }
 
   const std::string& source_;
+  const CaseRules& rules_;
   std::ostream& err_;
 };
 
@@ -131,7 +135,7 @@ bool ConvertOne(const std::string& source, const Options& options, const CaseRul
         << *first << " in this run" << std::endl;
     return false;
   }
-  LossWarnings warnings(source, err);
+  LossWarnings warnings(source, rules, err);
   const ConversionReport report =
       ConvertFlightPlan(Utf8Path(source), Utf8Path(target), rules, &warnings);
   std::string problem;
@@ -148,6 +152,7 @@ bool ConvertOne(const std::string& source, const Options& options, const CaseRul
       break;
     case ConversionResult::TargetNotWritten:
       problem = "the FS9 plan " + target + " could not be written: " + report.reason;
+      if (!report.keptAs.empty()) problem += "; the FS9 plan is kept as " + Utf8Text(report.keptAs);
       break;
   }
   err << kProgram << ": " << source << ": " << problem << std::endl;
@@ -215,6 +220,15 @@ std::vector<std::string> PlansOf(const std::string& file, const PatternExpander&
   return plans;
 }
 
+// Why the report on `out` was lost, if it was: the system's error where its buffer kept one.
+std::error_code ReportError(std::ostream& out) {
+  out.flush();
+  if (const auto* buffer = dynamic_cast<const ReportBuffer*>(out.rdbuf())) {
+    if (buffer->Error()) return buffer->Error();
+  }
+  return out ? std::error_code() : std::make_error_code(std::errc::io_error);
+}
+
 }  // namespace
 
 std::string TargetPathFor(std::string_view source, std::optional<std::string_view> outputDir) {
@@ -249,6 +263,11 @@ int RunConvertCommand(const std::vector<std::string>& arguments, std::ostream& o
     for (const std::string& plan : plans) {
       allConverted = ConvertOne(plan, options, rules, written, out, err) && allConverted;
     }
+  }
+  // A report that never reached its file is no success, though every plan was converted.
+  if (const std::error_code lost = ReportError(out)) {
+    err << kProgram << ": write error: " << ErrorText(lost) << std::endl;
+    return 1;
   }
   return allConverted ? 0 : 1;
 }

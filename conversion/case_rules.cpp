@@ -5,6 +5,8 @@
 #include <cstring>
 #include <utility>
 
+#include "utf8.h"
+
 namespace tarnwick {
 
 namespace {
@@ -114,6 +116,22 @@ bool CaseRules::AppendCharacter(std::string& out, char32_t character) const {
     }
   }
   return false;
+}
+
+std::string CaseRules::Utf8Text(std::string_view bytes) const {
+  std::string text;
+  for (const char byte : bytes) {
+    const auto code = static_cast<unsigned char>(byte);
+    char32_t character = code;
+    if (code >= 0x80 && code < 0xA0) {
+      character = '?';
+      for (const auto& [extra, extraByte] : kWindows1252Extras) {
+        if (extraByte == code) character = extra;
+      }
+    }
+    AppendUtf8(text, character);
+  }
+  return text;
 }
 
 std::ptrdiff_t CaseRules::Find(std::string_view line, std::string_view text,

@@ -62,6 +62,10 @@ class CaseRules {
   // page has no such character. This one is Windows-1252's, the rule wherever no system says
   // otherwise.
   virtual bool AppendCharacter(std::string& out, char32_t character) const;
+
+  // The code page's bytes as UTF-8, the text of every message: a byte that stands for no
+  // character becomes "?". This one reads Windows-1252.
+  virtual std::string Utf8Text(std::string_view bytes) const;
 };
 
 // A single-byte code page given as two 256-entry tables.

@@ -12,27 +12,23 @@ ConsoleStream::ConsoleStream(DWORD standardHandle) : handle_(GetStdHandle(standa
 ConsoleStream::~ConsoleStream() { sync(); }
 
 std::streamsize ConsoleStream::xsputn(const char_type* text, std::streamsize count) {
-  pending_.append(text, static_cast<std::size_t>(count));
+  if (!Error()) pending_.append(text, static_cast<std::size_t>(count));
   return count;
 }
 
 ConsoleStream::int_type ConsoleStream::overflow(int_type character) {
-  if (!traits_type::eq_int_type(character, traits_type::eof())) {
+  if (!Error() && !traits_type::eq_int_type(character, traits_type::eof())) {
     pending_.push_back(traits_type::to_char_type(character));
   }
   return traits_type::not_eof(character);
 }
 
 int ConsoleStream::sync() {
+  if (Error()) return -1;
   if (pending_.empty()) return 0;
   const std::wstring wide = WideFromUtf8(pending_);
   pending_.clear();
-  if (console_) {
-    DWORD written = 0;
-    return WriteConsoleW(handle_, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr)
-               ? 0
-               : -1;
-  }
+  if (console_) return WriteAll(wide.data(), wide.size()) ? 0 : -1;
   std::wstring lines;
   for (const wchar_t c : wide) {
     if (c == L'\n') lines.push_back(L'\r');
@@ -45,9 +41,27 @@ int ConsoleStream::sync() {
       WideCharToMultiByte(codePage, 0, lines.data(), size, nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<std::size_t>(length), '\0');
   WideCharToMultiByte(codePage, 0, lines.data(), size, bytes.data(), length, nullptr, nullptr);
-  DWORD written = 0;
-  return WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ? 0
-                                                                                               : -1;
+  return WriteAll(bytes.data(), bytes.size()) ? 0 : -1;
+}
+
+// `size` characters to a console, bytes to anything else; a write may take only part of them.
+bool ConsoleStream::WriteAll(const void* data, std::size_t size) {
+  const std::size_t unit = console_ ? sizeof(wchar_t) : 1;
+  const char* at = static_cast<const char*>(data);
+  while (size > 0) {
+    DWORD written = 0;
+    const auto count = static_cast<DWORD>(size);
+    const bool wrote = console_ ? WriteConsoleW(handle_, at, count, &written, nullptr) != 0
+                                : WriteFile(handle_, at, count, &written, nullptr) != 0;
+    if (!wrote || written == 0) {
+      Failed(
+          {static_cast<int>(wrote ? ERROR_WRITE_FAULT : GetLastError()), std::system_category()});
+      return false;
+    }
+    at += written * unit;
+    size -= written;
+  }
+  return true;
 }
 
 }  // namespace tarnwick

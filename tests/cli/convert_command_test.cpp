@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "file_conversion.h"
+#include "name_pattern.h"
 #include "plan_generator.h"
 #include "test_files.h"
 
@@ -148,6 +149,21 @@ TEST(ConvertCommandTest, ReportsEachFileAndGoesOnAfterAFailure) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("FS9_fs9.pln")));
 }
 
+// Where the shell expands patterns (POSIX), a name holding ? is a name; a plan without a
+// waypoint is told in the plural.
+TEST(ConvertCommandTest, TakesQuestionMarksAsPartOfANameWithoutAnExpander) {
+  TempDir dir;
+  std::string plan = ReadFile(kExample);
+  const std::size_t first = plan.find("<ATCWaypoint ");
+  plan.erase(first, plan.rfind("</ATCWaypoint>") + 14 - first);
+  WriteFile(dir.File("Route?.pln"), plan);
+  const CommandRun run = RunCommand({dir.File("Route?.pln")});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            dir.File("Route?.pln") + " -> " + dir.File("FS9_Route?.pln") + " (0 waypoints)\n");
+  EXPECT_EQ(run.err, "");
+}
+
 TEST(ConvertCommandTest, SaysPlainlyWhenTheTargetCannotBeWritten) {
   TempDir dir;
   const CommandRun run = RunCommand({"-o", dir.File("none"), kExample});
@@ -168,6 +184,10 @@ TEST(ConvertCommandTest, WarnsOfEveryWaypointLeftOut) {
   cut("<ATCWaypointType>VOR", "</ATCWaypoint>");  // SPR
   // RDG by a name in its id, as later planners write it: named by its ident all the same.
   plan.replace(plan.find("id=\"RDG\""), 8, "id=\"Roding\"");
+  // A user waypoint named in UTF-8: told in UTF-8, not in the plan's code page.
+  plan.replace(plan.find("<ATCWaypoint id=\"TABUM\">"), 0,
+               "<ATCWaypoint id=\"M\xC3\xBChle\"><ATCWaypointType>User</ATCWaypointType>"
+               "</ATCWaypoint>\n");
   cut("<WorldPosition>N48\xC2\xB0 58", "<ICAO>");
   // TABUM without its id and its ident: a waypoint of no name.
   plan.replace(plan.find("<ATCWaypoint id=\"TABUM\">"), 24, "<ATCWaypoint>");
@@ -185,11 +205,12 @@ TEST(ConvertCommandTest, WarnsOfEveryWaypointLeftOut) {
   EXPECT_EQ(run.out,
             dir.File("Route.pln") + " -> " + dir.File("FS9_Route.pln") + " (2 waypoints)\n");
   const std::string prefix = "tarnwick-convert: " + dir.File("Route.pln") + ":";
-  EXPECT_EQ(run.err, prefix + line(">") + ": waypoint left out: it has no position\n" + prefix +
-                         line(" id=\"SPR") + ": waypoint SPR left out: it has no type\n" + prefix +
-                         line(" id=\"Roding") + ": waypoint RDG left out: it has no position\n" +
-                         prefix + line(" id=\"EDDM") +
-                         ": waypoint EDDM left out: the plan ends inside it\n");
+  EXPECT_EQ(run.err,
+            prefix + line(" id=\"M") + ": waypoint M\xC3\x9CHLE left out: it has no position\n" +
+                prefix + line(">") + ": waypoint left out: it has no position\n" + prefix +
+                line(" id=\"SPR") + ": waypoint SPR left out: it has no type\n" + prefix +
+                line(" id=\"Roding") + ": waypoint RDG left out: it has no position\n" + prefix +
+                line(" id=\"EDDM") + ": waypoint EDDM left out: the plan ends inside it\n");
 }
 
 // A folder stands for its plans in name order: any letter case of the extension, but neither
@@ -202,6 +223,8 @@ TEST(ConvertCommandTest, ConvertsTheFsxPlansOfAFolder) {
   for (const char* name : {"b.PLN", "a.pln", "c.txt", "FS9_old.pln", "deeper/d.pln"}) {
     WriteFile(dir.File(std::string("plans/") + name), plan);
   }
+  // A folder of a plan's name is no plan.
+  std::filesystem::create_directories(dir.File("plans/old.pln"));
   const std::string folder = dir.File("plans");
   const std::string expected = folder + "/a.pln -> " + folder + "/FS9_a.pln (6 waypoints)\n" +
                                folder + "/b.PLN -> " + folder + "/FS9_b.PLN (6 waypoints)\n";
@@ -323,6 +346,54 @@ INSTANTIATE_TEST_SUITE_P(
                       PatternCase{"QuestionMarkAfterThePrefix", R"(\\?\C:\Plans\Route?.pln)", true},
                       PatternCase{"QuestionMarkWithoutPrefix", R"(C:\Plans\?.pln)", true},
                       PatternCase{"QuestionMarkInTheFirstPlaces", R"(?\Plans\Route.pln)", true}),
+    [](const auto& test) { return test.param.name; });
+
+// The names a Windows pattern takes from its folder: the long name matched as a shell matches it,
+// letter case ignored through the system's fold (here ASCII's), and no FS9 plan.
+struct NamePatternCase {
+  std::string name;
+  std::string pattern;
+  std::vector<std::string> names;
+  std::vector<std::string> taken;
+};
+
+class NamePatternTest : public ::testing::TestWithParam<NamePatternCase> {};
+
+TEST_P(NamePatternTest, TakesTheLongNamesItMatches) {
+  const NameFold asciiUpper = [](std::string_view name) {
+    std::string upper(name);
+    for (char& c : upper) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return upper;
+  };
+  EXPECT_EQ(NamesMatching(GetParam().pattern, GetParam().names, asciiUpper), GetParam().taken);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Patterns, NamePatternTest,
+    ::testing::Values(
+        NamePatternCase{"StarEndsWhereTheNameEnds",
+                        "*.pln",
+                        {"Route.pln", "Route.pln_old", "Longer name route.plnx", "b.PLN"},
+                        {"Route.pln", "b.PLN"}},
+        NamePatternCase{"Fs9PlansLeftOut", "*.pln", {"FS9_Route.pln", "Route.pln"}, {"Route.pln"}},
+        NamePatternCase{"QuestionMarkIsOneCharacter",
+                        "Route?.pln",
+                        {"Route.pln", "Route1.pln", "Route12.pln"},
+                        {"Route1.pln"}},
+        NamePatternCase{"QuestionMarkIsOneUtf8Character",
+                        "?.pln",
+                        {"\xC5\x81.pln", "LL.pln"},
+                        {"\xC5\x81.pln"}},
+        NamePatternCase{"LetterCaseIgnored",
+                        "route*.PLN",
+                        {"ROUTE.pln", "Route2.Pln", "Rout.pln"},
+                        {"ROUTE.pln", "Route2.Pln"}},
+        NamePatternCase{"StarTriesEveryRun", "*a*b", {"xaxb", "xab", "xba"}, {"xab", "xaxb"}},
+        NamePatternCase{
+            "NoWildcardIsTheNameItself", "Route.pln", {"route.pln", "Route.plnx"}, {"route.pln"}},
+        NamePatternCase{"NoNameLeft", "*.pln", {"FS9_a.pln", "a.txt"}, {}}),
     [](const auto& test) { return test.param.name; });
 
 }  // namespace

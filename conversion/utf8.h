@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+namespace tarnwick {
+
+// Appends a Unicode character (at most U+10FFFF) as UTF-8.
+inline void AppendUtf8(std::string& out, char32_t character) {
+  const auto byte = [](char32_t bits) {
+    return static_cast<char>(static_cast<unsigned char>(bits));
+  };
+  if (character < 0x80) {
+    out += byte(character);
+  } else if (character < 0x800) {
+    out += {byte(0xC0 | character >> 6), byte(0x80 | (character & 0x3F))};
+  } else if (character < 0x10000) {
+    out += {byte(0xE0 | character >> 12), byte(0x80 | (character >> 6 & 0x3F)),
+            byte(0x80 | (character & 0x3F))};
+  } else {
+    out += {byte(0xF0 | character >> 18), byte(0x80 | (character >> 12 & 0x3F)),
+            byte(0x80 | (character >> 6 & 0x3F)), byte(0x80 | (character & 0x3F))};
+  }
+}
+
+}  // namespace tarnwick
