@@ -18,6 +18,29 @@ struct LeftOutWaypoint {
   WaypointLoss loss;
 };
 
+// How many waypoints a conversion left out, by reason.
+struct LeftOutCounts {
+  std::int64_t noType = 0;
+  std::int64_t noPosition = 0;
+  std::int64_t planEnds = 0;
+
+  std::int64_t Total() const { return noType + noPosition + planEnds; }
+  void Add(WaypointLoss loss) {
+    switch (loss) {
+      case WaypointLoss::NoType:
+        ++noType;
+        return;
+      case WaypointLoss::NoPosition:
+        ++noPosition;
+        return;
+      case WaypointLoss::PlanEnds:
+        ++planEnds;
+        return;
+    }
+  }
+  bool operator==(const LeftOutCounts&) const = default;
+};
+
 // Told what a conversion could not carry over; the bytes written do not depend on it.
 class ConversionObserver {
  public:

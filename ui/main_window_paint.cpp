@@ -1,5 +1,10 @@
 #include "main_window_paint.h"
 
+#include <algorithm>
+#include <iterator>
+#include <string_view>
+#include <utility>
+
 #include "outcome_texts.h"
 
 namespace tarnwick {
@@ -19,10 +24,27 @@ std::vector<PaintedText> IntroTexts(int cx, int cy) {
   };
 }
 
-// Tells the user that the plan in FS9 lacks part of the route.
-std::string LeftOutText(std::int64_t count) {
-  if (count == 1) return "1 waypoint was left out: no type or no position.";
-  return std::to_string(count) + " waypoints were left out: no type or no position.";
+// Tells the user that the plan in FS9 lacks part of the route, and why, in the command line's
+// words: "3 waypoints were left out: 2 no type, 1 no position."
+std::string LeftOutText(const LeftOutCounts& counts) {
+  const std::int64_t total = counts.Total();
+  std::string text = std::to_string(total) +
+                     (total == 1 ? " waypoint was left out: " : " waypoints were left out: ");
+  const std::pair<std::int64_t, std::string_view> reasons[] = {
+      {counts.noType, "no type"},
+      {counts.noPosition, "no position"},
+      {counts.planEnds, "the plan ends inside it"}};
+  const bool mixed = std::count_if(std::begin(reasons), std::end(reasons),
+                                   [](const auto& reason) { return reason.first > 0; }) > 1;
+  std::string_view separator;
+  for (const auto& [count, reason] : reasons) {
+    if (count == 0) continue;
+    text += separator;
+    if (mixed) text += std::to_string(count) + " ";
+    text += reason;
+    separator = ", ";
+  }
+  return text + ".";
 }
 
 std::vector<PaintedText> ConvertedTexts(const ProgramState& state, int cx, int cy) {
@@ -36,7 +58,7 @@ std::vector<PaintedText> ConvertedTexts(const ProgramState& state, int cx, int c
       {"in folder", PaintFont::Text, x, cy + 60},
       {state.SourceFolder, PaintFont::Text, x, cy + 100},
   };
-  if (state.WaypointsLeftOut > 0) {
+  if (state.WaypointsLeftOut.Total() > 0) {
     texts.push_back({LeftOutText(state.WaypointsLeftOut), PaintFont::Text, x, cy + 140});
   }
   return texts;

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
+
+#include "conversion_observer.h"
 
 namespace tarnwick {
 
@@ -24,7 +25,7 @@ struct ProgramState {
   std::string TargetName;    // "FS9_" + SourceName
   std::string TargetPath;    // SourceFolder + TargetName
   bool FileChosen = true;    // false only while a command handles a dialog left without a choice
-  std::int64_t WaypointsLeftOut = 0;  // source waypoints the last conversion could not carry over
+  LeftOutCounts WaypointsLeftOut;  // source waypoints the last conversion could not carry over
 };
 
 }  // namespace tarnwick

@@ -20,8 +20,8 @@ std::string FolderOf(const std::string& fullPath, const std::string& fileName) {
 // Counts what the conversion could not carry over; which waypoints, the window does not say.
 class LeftOutCount : public ConversionObserver {
  public:
-  void WaypointLeftOut(const LeftOutWaypoint&) override { ++count; }
-  std::int64_t count = 0;
+  void WaypointLeftOut(const LeftOutWaypoint& waypoint) override { counts.Add(waypoint.loss); }
+  LeftOutCounts counts;
 };
 
 DisplayState Outcome(ConversionResult result) {
@@ -43,7 +43,7 @@ DisplayState Outcome(ConversionResult result) {
 void StartCommand(ProgramState& state, StartCommandPlatform& platform, const CaseRules& rules) {
   // Painted behind the dialog while it is up.
   state.DisplayState = DisplayState::Choosing;
-  state.WaypointsLeftOut = 0;
+  state.WaypointsLeftOut = {};
   platform.RequestRepaint();
 
   const FileChoice choice = platform.ChooseSourceFile();
@@ -62,7 +62,7 @@ void StartCommand(ProgramState& state, StartCommandPlatform& platform, const Cas
     state.DisplayState = Outcome(
         ConvertFlightPlan(Utf8Path(state.SourcePath), Utf8Path(state.TargetPath), rules, &leftOut)
             .result);
-    state.WaypointsLeftOut = leftOut.count;
+    state.WaypointsLeftOut = leftOut.counts;
     platform.RequestRepaint();
   } else {
     state.DisplayState = DisplayState::NotConverted;

@@ -16,7 +16,7 @@ void PrintTo(const PaintedText& text, std::ostream* os) {
 
 namespace {
 
-ProgramState Showing(DisplayState display, std::int64_t leftOut) {
+ProgramState Showing(DisplayState display, const LeftOutCounts& leftOut) {
   ProgramState state;
   state.DisplayState = display;
   state.WaypointsLeftOut = leftOut;
@@ -47,7 +47,7 @@ struct PaintCase {
   int width;
   int height;
   std::vector<PaintedText> texts;
-  std::int64_t leftOut = 0;  // waypoints the conversion could not carry over
+  LeftOutCounts leftOut = {};  // waypoints the conversion could not carry over
 };
 
 class TextsToPaintTest : public ::testing::TestWithParam<PaintCase> {};
@@ -82,14 +82,44 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"Select the flightplan in FSX format:", PaintFont::Text, 50, 50},
                    {AttributionLine, PaintFont::Default, 564, 502}}},
         PaintCase{"Converted", DisplayState::Converted, 784, 542, ConvertedTexts({})},
-        PaintCase{"ConvertedWithOneLeftOut", DisplayState::Converted, 784, 542,
-                  ConvertedTexts({{"1 waypoint was left out: no type or no position.",
+        // The reasons in the command line's words, in its order: no type, no position, the end.
+        PaintCase{
+            "ConvertedWithOneLeftOut",
+            DisplayState::Converted,
+            784,
+            542,
+            ConvertedTexts({{"1 waypoint was left out: no position.", PaintFont::Text, 72, 411}}),
+            {0, 1, 0}},
+        PaintCase{
+            "ConvertedWithTwoWithoutType",
+            DisplayState::Converted,
+            784,
+            542,
+            ConvertedTexts({{"2 waypoints were left out: no type.", PaintFont::Text, 72, 411}}),
+            {2, 0, 0}},
+        PaintCase{"ConvertedEndingInsideOne",
+                  DisplayState::Converted,
+                  784,
+                  542,
+                  ConvertedTexts({{"1 waypoint was left out: the plan ends inside it.",
                                    PaintFont::Text, 72, 411}}),
-                  1},
-        PaintCase{"ConvertedWithTwelveLeftOut", DisplayState::Converted, 784, 542,
-                  ConvertedTexts({{"12 waypoints were left out: no type or no position.",
+                  {0, 0, 1}},
+        PaintCase{"ConvertedWithMixedReasons",
+                  DisplayState::Converted,
+                  784,
+                  542,
+                  ConvertedTexts({{"13 waypoints were left out: 12 no type, 1 the plan ends "
+                                   "inside it.",
                                    PaintFont::Text, 72, 411}}),
-                  12},
+                  {12, 0, 1}},
+        PaintCase{"ConvertedWithEveryReason",
+                  DisplayState::Converted,
+                  784,
+                  542,
+                  ConvertedTexts({{"4 waypoints were left out: 2 no type, 1 no position, 1 the "
+                                   "plan ends inside it.",
+                                   PaintFont::Text, 72, 411}}),
+                  {2, 1, 1}},
         PaintCase{"NotConverted",
                   DisplayState::NotConverted,
                   784,
@@ -112,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"Tarnwick:", PaintFont::Title, 50, 50},
                    {"Flightplan could not be converted!", PaintFont::Text, 212, 211},
                    {AttributionLine, PaintFont::Default, 564, 502}},
-                  3},
+                  {3, 0, 0}},
         // Halves drop the remainder; lines are never moved back into a small window.
         PaintCase{"OddSizeTruncates",
                   DisplayState::WrongFormat,

@@ -127,7 +127,7 @@ TEST(StartCommandTest, EachStartCountsItsOwnWaypointsLeftOut) {
   std::vector<std::int64_t> counts;
   for (int start = 0; start < 4; ++start) {
     StartCommand(state, platform, Windows1252CaseRules());
-    counts.push_back(state.WaypointsLeftOut);
+    counts.push_back(state.WaypointsLeftOut.Total());
   }
   EXPECT_EQ(counts, (std::vector<std::int64_t>{2, 0, 2, 0}));
   EXPECT_EQ(ReadFile(dir.File("FS9_Lossy.pln")).find("SPR"), std::string::npos);
@@ -139,8 +139,8 @@ struct OutcomeCase {
   std::string chosenName;
   void (*prepare)(const TempDir& dir);
   DisplayState outcome;
-  std::string writtenTarget;  // empty when no target may exist afterwards
-  std::int64_t leftOut = 0;   // waypoints the state reports as left out
+  std::string writtenTarget;   // empty when no target may exist afterwards
+  LeftOutCounts leftOut = {};  // waypoints the state reports as left out
 };
 
 class StartCommandOutcomeTest : public ::testing::TestWithParam<OutcomeCase> {};
@@ -189,12 +189,29 @@ INSTANTIATE_TEST_SUITE_P(
                       std::filesystem::create_directory(dir.File("FS9_Route.pln"));
                     },
                     DisplayState::NotConverted, "FS9_Route.pln"},
-        OutcomeCase{"OneWaypointLeftOut", "Route.pln",
+        OutcomeCase{"OneWaypointLeftOut",
+                    "Route.pln",
                     [](const TempDir& dir) { WriteFile(dir.File("Route.pln"), PlanLeavingOut(1)); },
-                    DisplayState::Converted, "FS9_Route.pln", 1},
-        OutcomeCase{"ThreeWaypointsLeftOut", "Route.pln",
+                    DisplayState::Converted,
+                    "FS9_Route.pln",
+                    {0, 1, 0}},
+        OutcomeCase{"ThreeWaypointsLeftOut",
+                    "Route.pln",
                     [](const TempDir& dir) { WriteFile(dir.File("Route.pln"), PlanLeavingOut(3)); },
-                    DisplayState::Converted, "FS9_Route.pln", 3}),
+                    DisplayState::Converted,
+                    "FS9_Route.pln",
+                    {0, 3, 0}},
+        // Its reason is told as the command line tells it, not as a lost type or position.
+        OutcomeCase{"PlanEndsInsideAWaypoint",
+                    "Route.pln",
+                    [](const TempDir& dir) {
+                      const std::string plan = PlanLeavingOut(0);
+                      WriteFile(dir.File("Route.pln"),
+                                plan.substr(0, plan.find("<WorldPosition>")));
+                    },
+                    DisplayState::Converted,
+                    "FS9_Route.pln",
+                    {0, 0, 1}}),
     [](const auto& test) { return test.param.name; });
 
 struct NameCase {
