@@ -12,7 +12,8 @@ rm -rf "$folder"
 mkdir -p "$folder"
 if [ -x /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --help >/dev/null 2>&1; then
   cp -a "$release"/. "$folder"/
-  cp "$release_build/tests/platform/win32/code_page_case_rules_check.exe" "$folder/"
+  cp "$release_build/tests/platform/win32/code_page_case_rules_check.exe" \
+    "$release_build/tests/platform/win32/platform_check.exe" "$folder/"
   echo "driving the 32-bit release as unpacked"
   exit 0
 fi
@@ -22,4 +23,5 @@ cmake -S "$source" --preset windows -B "$build64" >/dev/null
 cmake --build "$build64" >/dev/null
 cp "$release"/README.txt "$folder/"
 cp "$build64/app/tarnwick.exe" "$build64/cli/tarnwick-convert.exe" \
-  "$build64/tests/platform/win32/code_page_case_rules_check.exe" "$folder/"
+  "$build64/tests/platform/win32/code_page_case_rules_check.exe" \
+  "$build64/tests/platform/win32/platform_check.exe" "$folder/"
