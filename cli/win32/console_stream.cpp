@@ -1,5 +1,7 @@
 #include "console_stream.h"
 
+#include <string>
+
 #include "wide_text.h"
 
 namespace tarnwick {
@@ -9,26 +11,9 @@ ConsoleStream::ConsoleStream(DWORD standardHandle) : handle_(GetStdHandle(standa
   console_ = GetConsoleMode(handle_, &mode) != 0;
 }
 
-ConsoleStream::~ConsoleStream() { sync(); }
-
-std::streamsize ConsoleStream::xsputn(const char_type* text, std::streamsize count) {
-  if (!Error()) pending_.append(text, static_cast<std::size_t>(count));
-  return count;
-}
-
-ConsoleStream::int_type ConsoleStream::overflow(int_type character) {
-  if (!Error() && !traits_type::eq_int_type(character, traits_type::eof())) {
-    pending_.push_back(traits_type::to_char_type(character));
-  }
-  return traits_type::not_eof(character);
-}
-
-int ConsoleStream::sync() {
-  if (Error()) return -1;
-  if (pending_.empty()) return 0;
-  const std::wstring wide = WideFromUtf8(pending_);
-  pending_.clear();
-  if (console_) return WriteAll(wide.data(), wide.size()) ? 0 : -1;
+std::error_code ConsoleStream::WriteOut(std::string_view text) {
+  const std::wstring wide = WideFromUtf8(text);
+  if (console_) return WriteAll(wide.data(), wide.size());
   std::wstring lines;
   for (const wchar_t c : wide) {
     if (c == L'\n') lines.push_back(L'\r');
@@ -41,11 +26,11 @@ int ConsoleStream::sync() {
       WideCharToMultiByte(codePage, 0, lines.data(), size, nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<std::size_t>(length), '\0');
   WideCharToMultiByte(codePage, 0, lines.data(), size, bytes.data(), length, nullptr, nullptr);
-  return WriteAll(bytes.data(), bytes.size()) ? 0 : -1;
+  return WriteAll(bytes.data(), bytes.size());
 }
 
 // `size` characters to a console, bytes to anything else; a write may take only part of them.
-bool ConsoleStream::WriteAll(const void* data, std::size_t size) {
+std::error_code ConsoleStream::WriteAll(const void* data, std::size_t size) {
   const std::size_t unit = console_ ? sizeof(wchar_t) : 1;
   const char* at = static_cast<const char*>(data);
   while (size > 0) {
@@ -54,14 +39,12 @@ bool ConsoleStream::WriteAll(const void* data, std::size_t size) {
     const bool wrote = console_ ? WriteConsoleW(handle_, at, count, &written, nullptr) != 0
                                 : WriteFile(handle_, at, count, &written, nullptr) != 0;
     if (!wrote || written == 0) {
-      Failed(
-          {static_cast<int>(wrote ? ERROR_WRITE_FAULT : GetLastError()), std::system_category()});
-      return false;
+      return {static_cast<int>(wrote ? ERROR_WRITE_FAULT : GetLastError()), std::system_category()};
     }
     at += written * unit;
     size -= written;
   }
-  return true;
+  return {};
 }
 
 }  // namespace tarnwick

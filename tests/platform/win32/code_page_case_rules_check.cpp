@@ -5,22 +5,13 @@
 #include <string>
 
 #include "case_rules.h"
+#include "checks.h"
 #include "code_page_case_rules.h"
 #include "code_page_text.h"
 
 namespace {
 
-int passed = 0;
-int failed = 0;
-
-void Check(bool condition, const char* what) {
-  if (condition) {
-    ++passed;
-  } else {
-    ++failed;
-    std::printf("FAILED: %s\n", what);
-  }
-}
+using tarnwick::checks::Check;
 
 void Windows1252MatchesThePortableRules() {
   const auto system = tarnwick::CaseRulesForCodePage(1252);
@@ -174,6 +165,5 @@ int main() {
       {932, "A\x93", "A?", "932: a lead byte at the end is ?"},
       {932, "\x93<B", "?<B", "932: a lead byte before no trail byte is ?, and the rest reads"},
   });
-  std::printf("%d passed, %d failed\n", passed, failed);
-  return failed == 0 ? 0 : 1;
+  return tarnwick::checks::Summary();
 }

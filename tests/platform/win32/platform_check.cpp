@@ -4,13 +4,13 @@
 // suite. Prints "N passed, N failed"; exits non-zero on a failure.
 #include <windows.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <system_error>
 
+#include "checks.h"
 #include "file_conversion.h"
 #include "interruptions.h"
 #include "native_file.h"
@@ -20,17 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int passed = 0;
-int failed = 0;
-
-void Check(bool condition, const char* what) {
-  if (condition) {
-    ++passed;
-  } else {
-    ++failed;
-    std::printf("FAILED: %s\n", what);
-  }
-}
+using tarnwick::checks::Check;
 
 constexpr char kPlan[] =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -265,6 +255,5 @@ int wmain(int argc, wchar_t* argv[]) {
   ConversionTellsWhereTheNewPlanIsKept();
   RefusesAReadOnlyTarget();
   HoldsCtrlC(argv[0]);
-  std::printf("%d passed, %d failed\n", passed, failed);
-  return failed == 0 ? 0 : 1;
+  return tarnwick::checks::Summary();
 }
