@@ -152,7 +152,9 @@ bool ConvertOne(const std::string& source, const Options& options, const CaseRul
       break;
     case ConversionResult::TargetNotWritten:
       problem = "the FS9 plan " + target + " could not be written: " + report.reason;
-      if (!report.keptAs.empty()) problem += "; the FS9 plan is kept as " + Utf8Text(report.keptAs);
+      if (!report.keptAs.empty()) {
+        problem += "; the FS9 plan is kept as " + Utf8Text(report.keptAs) + " instead";
+      }
       break;
   }
   err << kProgram << ": " << source << ": " << problem << std::endl;
@@ -220,13 +222,16 @@ std::vector<std::string> PlansOf(const std::string& file, const PatternExpander&
   return plans;
 }
 
-// Why the report on `out` was lost, if it was: the system's error where its buffer kept one.
-std::error_code ReportError(std::ostream& out) {
+// Whether the report on `out` was lost; if it was, says why on `err`: the system's error where
+// its buffer kept one.
+bool ReportLost(std::ostream& out, std::ostream& err) {
   out.flush();
+  std::error_code lost = out ? std::error_code() : std::make_error_code(std::errc::io_error);
   if (const auto* buffer = dynamic_cast<const ReportBuffer*>(out.rdbuf())) {
-    if (buffer->Error()) return buffer->Error();
+    if (buffer->Error()) lost = buffer->Error();
   }
-  return out ? std::error_code() : std::make_error_code(std::errc::io_error);
+  if (lost) err << kProgram << ": write error: " << ErrorText(lost) << std::endl;
+  return static_cast<bool>(lost);
 }
 
 }  // namespace
@@ -247,13 +252,13 @@ int RunConvertCommand(const std::vector<std::string>& arguments, std::ostream& o
     err << kProgram << ": " << *usageError << "\nTry '" << kProgram << " --help'.\n";
     return 2;
   }
-  if (options.help) {
-    out << kUsage;
-    return 0;
-  }
-  if (options.version) {
-    out << kProgram << ' ' << TARNWICK_VERSION << '\n';
-    return 0;
+  if (options.help || options.version) {
+    if (options.help) {
+      out << kUsage;
+    } else {
+      out << kProgram << ' ' << TARNWICK_VERSION << '\n';
+    }
+    return ReportLost(out, err) ? 1 : 0;
   }
   bool allConverted = true;
   WrittenTargets written;
@@ -265,10 +270,7 @@ int RunConvertCommand(const std::vector<std::string>& arguments, std::ostream& o
     }
   }
   // A report that never reached its file is no success, though every plan was converted.
-  if (const std::error_code lost = ReportError(out)) {
-    err << kProgram << ": write error: " << ErrorText(lost) << std::endl;
-    return 1;
-  }
+  if (ReportLost(out, err)) return 1;
   return allConverted ? 0 : 1;
 }
 

@@ -123,13 +123,10 @@ std::string CaseRules::Utf8Text(std::string_view bytes) const {
   for (const char byte : bytes) {
     const auto code = static_cast<unsigned char>(byte);
     char32_t character = code;
-    if (code >= 0x80 && code < 0xA0) {
-      character = '?';
-      for (const auto& [extra, extraByte] : kWindows1252Extras) {
-        if (extraByte == code) character = extra;
-      }
+    for (const auto& [extra, extraByte] : kWindows1252Extras) {
+      if (extraByte == code) character = extra;
     }
-    AppendUtf8(text, character);
+    AppendUtf8(text, IsControl(character) ? U'?' : character);
   }
   return text;
 }

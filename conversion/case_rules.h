@@ -64,7 +64,7 @@ class CaseRules {
   virtual bool AppendCharacter(std::string& out, char32_t character) const;
 
   // The code page's bytes as UTF-8, the text of every message: a byte that stands for no
-  // character becomes "?". This one reads Windows-1252.
+  // character, or for a control character, becomes "?". This one reads Windows-1252.
   virtual std::string Utf8Text(std::string_view bytes) const;
 };
 

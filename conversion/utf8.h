@@ -4,6 +4,12 @@
 
 namespace tarnwick {
 
+// A control character (C0, DEL or C1): in a message it would move the cursor or recolour the
+// terminal, so it is shown as "?".
+inline bool IsControl(char32_t character) {
+  return character < 0x20 || (character >= 0x7F && character < 0xA0);
+}
+
 // Appends a Unicode character (at most U+10FFFF) as UTF-8.
 inline void AppendUtf8(std::string& out, char32_t character) {
   const auto byte = [](char32_t bits) {

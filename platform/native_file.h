@@ -61,11 +61,12 @@ class NativeFile {
   std::intptr_t handle_ = kClosed;  // a POSIX descriptor or a Windows HANDLE
 };
 
-// Puts `from` in the place of `to` in one step, replacing it; `to` then holds either its old
-// bytes or all of `from`'s. On Windows a replacement that another program interferes with may
-// fail having removed `to`: `from` is then left whole, and the error returned.
+// Puts `from` in the place of `to`, replacing it; `to` then holds either its old bytes or all of
+// `from`'s. On Windows a replacement that another program interferes with may fail having
+// removed `to` (or left it to be removed when that program lets go of it): `onlyCopy` is then
+// set, and `from`, whole, must be kept.
 void PutInPlace(const std::filesystem::path& from, const std::filesystem::path& to,
-                std::error_code& error);
+                std::error_code& error, bool& onlyCopy);
 
 // Whether the two paths name the same existing file (through links too).
 bool IsSameFile(const std::filesystem::path& first, const std::filesystem::path& second);

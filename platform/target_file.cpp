@@ -158,10 +158,12 @@ void TargetFile::Commit(std::error_code& error) {
   held_.reset();
   file_.Close(error);
   if (error || temporary_.empty()) return;
-  PutInPlace(temporary_, target_, error);
-  // A replacement that failed half-way (Windows: another program held the new file) may have
-  // removed the old plan: the temporary file is then the only copy, and it is whole.
-  if (error && KindOf(target_) == FileKind::Missing && KindOf(temporary_) == FileKind::Regular) {
+  bool onlyCopy = false;
+  PutInPlace(temporary_, target_, error, onlyCopy);
+  // A replacement that failed half-way (Windows: another program held the new file), or a target
+  // that went meanwhile, leaves the temporary file, whole, as the only copy.
+  if (error && (onlyCopy || KindOf(target_) == FileKind::Missing) &&
+      KindOf(temporary_) == FileKind::Regular) {
     keptAs_ = std::exchange(temporary_, {});
   }
   if (!error) temporary_.clear();

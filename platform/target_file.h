@@ -57,7 +57,7 @@ class TargetFile {
   std::filesystem::path target_;
   std::filesystem::path temporary_;      // empty unless a temporary file is being written
   std::optional<std::string> oldBytes_;  // the old plan while it is being overwritten in place
-  // Held from the first byte written over an old plan until it holds a whole plan again.
+  // Held from the moment an old plan is taken to be overwritten until it holds a whole plan again.
   std::unique_ptr<InterruptionsHeld> held_;
   std::filesystem::path keptAs_;
 };

@@ -27,7 +27,8 @@ std::error_code WriteFloor(const std::filesystem::path& source, std::string_view
   }
   if (!error) output.Sync(error);
   if (!error) output.Close(error);
-  if (!error) PutInPlace(temporary, target, error);
+  bool onlyCopy = false;  // the floor's own file: nothing to keep
+  if (!error) PutInPlace(temporary, target, error, onlyCopy);
   return error;
 }
 

@@ -77,8 +77,15 @@ std::vector<PaintedText> StateTexts(const ProgramState& state, int cx, int cy) {
       return {{"Select the flightplan in FSX format:", PaintFont::Text, 50, 50}};
     case DisplayState::Converted:
       return ConvertedTexts(state, cx, cy);
-    case DisplayState::NotConverted:
-      return OutcomeTexts(NotConvertedText, cx, cy);
+    case DisplayState::NotConverted: {
+      std::vector<PaintedText> texts = OutcomeTexts(NotConvertedText, cx, cy);
+      // The old plan is gone: the user must learn where the new one is.
+      if (!state.KeptAs.empty()) {
+        texts.push_back(
+            {"The FS9 plan is kept as " + state.KeptAs, PaintFont::Text, cx - 180, cy - 20});
+      }
+      return texts;
+    }
     case DisplayState::WrongFormat:
       return OutcomeTexts(WrongFormatText, cx, cy);
   }

@@ -26,6 +26,9 @@ struct ProgramState {
   std::string TargetPath;    // SourceFolder + TargetName
   bool FileChosen = true;    // false only while a command handles a dialog left without a choice
   LeftOutCounts WaypointsLeftOut;  // source waypoints the last conversion could not carry over
+  // The file name the new FS9 plan is kept under, beside the source, when a replacement that
+  // failed half-way removed the old one; empty otherwise.
+  std::string KeptAs;
 };
 
 }  // namespace tarnwick

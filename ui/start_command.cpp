@@ -44,6 +44,7 @@ void StartCommand(ProgramState& state, StartCommandPlatform& platform, const Cas
   // Painted behind the dialog while it is up.
   state.DisplayState = DisplayState::Choosing;
   state.WaypointsLeftOut = {};
+  state.KeptAs.clear();
   platform.RequestRepaint();
 
   const FileChoice choice = platform.ChooseSourceFile();
@@ -59,10 +60,11 @@ void StartCommand(ProgramState& state, StartCommandPlatform& platform, const Cas
 
   if (state.FileChosen) {
     LeftOutCount leftOut;
-    state.DisplayState = Outcome(
-        ConvertFlightPlan(Utf8Path(state.SourcePath), Utf8Path(state.TargetPath), rules, &leftOut)
-            .result);
+    const ConversionReport report =
+        ConvertFlightPlan(Utf8Path(state.SourcePath), Utf8Path(state.TargetPath), rules, &leftOut);
+    state.DisplayState = Outcome(report.result);
     state.WaypointsLeftOut = leftOut.counts;
+    state.KeptAs = Utf8Text(report.keptAs.filename());
     platform.RequestRepaint();
   } else {
     state.DisplayState = DisplayState::NotConverted;

@@ -22,6 +22,7 @@ InterruptionsHeld::InterruptionsHeld() {
   sigaddset(&held, SIGINT);
   sigaddset(&held, SIGTERM);
   sigaddset(&held, SIGHUP);
+  sigaddset(&held, SIGQUIT);
   pthread_sigmask(SIG_BLOCK, &held, &maskBefore);
 }
 
@@ -29,7 +30,5 @@ InterruptionsHeld::~InterruptionsHeld() {
   if (--depth > 0) return;
   pthread_sigmask(SIG_SETMASK, &maskBefore, nullptr);
 }
-
-void IgnoreBrokenPipes() { ::signal(SIGPIPE, SIG_IGN); }
 
 }  // namespace tarnwick

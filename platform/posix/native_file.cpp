@@ -147,8 +147,10 @@ void NativeFile::Close(std::error_code& error) {
   error = ::close(descriptor) == 0 ? std::error_code() : LastError();
 }
 
+// A rename that fails leaves both names as they were.
 void PutInPlace(const std::filesystem::path& from, const std::filesystem::path& to,
-                std::error_code& error) {
+                std::error_code& error, bool& onlyCopy) {
+  onlyCopy = false;
   error = ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : LastError();
 }
 

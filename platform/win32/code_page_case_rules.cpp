@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "utf8.h"
 #include "wide_text.h"
 
 namespace tarnwick {
@@ -73,8 +74,9 @@ bool ReadOneCharacter(UINT codePage, std::string_view bytes, std::wstring& out) 
   return true;
 }
 
-// Character by character, so that one byte sequence that stands for none (or for a C1 control,
-// which a console shows as nothing or as noise) is a "?" and the rest still reads.
+// Character by character, so that one byte sequence that stands for none (or for a control
+// character, which a console shows as nothing, as noise, or obeys) is a "?" and the rest still
+// reads.
 std::string SystemUtf8Text(UINT codePage, std::string_view bytes) {
   CPINFO info{};
   const std::size_t longest = GetCPInfo(codePage, &info) ? info.MaxCharSize : 1;
@@ -88,7 +90,7 @@ std::string SystemUtf8Text(UINT codePage, std::string_view bytes) {
     if (length > longest || at + length > bytes.size()) {
       wide.push_back(L'?');
       length = 1;
-    } else if (wide.back() >= 0x80 && wide.back() < 0xA0) {
+    } else if (IsControl(wide.back())) {
       wide.back() = L'?';
     }
     at += length;

@@ -35,6 +35,4 @@ InterruptionsHeld::~InterruptionsHeld() {
   if (interrupted.exchange(false)) ExitProcess(STATUS_CONTROL_C_EXIT);
 }
 
-void IgnoreBrokenPipes() {}
-
 }  // namespace tarnwick

@@ -77,14 +77,16 @@ std::wstring FullPath(const std::filesystem::path& path) {
   return full;
 }
 
-// Names `source` as `target`, replacing it, in up to `tries` tries 100 ms apart.
-std::error_code Rename(const std::wstring& source, const std::wstring& target, int tries) {
+// Names `source` as `target`, replacing it, in up to five tries 100 ms apart: another program
+// that holds the new file (a virus scanner, typically) soon lets go of it.
+std::error_code Rename(const std::wstring& source, const std::wstring& target) {
+  constexpr int kTries = 5;
   for (int attempt = 1;; ++attempt) {
     if (replacementCalls.move(source.c_str(), target.c_str(),
                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return {};
     }
-    if (attempt >= tries) return LastError();
+    if (attempt >= kTries) return LastError();
     Sleep(100);
   }
 }
@@ -198,7 +200,8 @@ void NativeFile::Close(std::error_code& error) {
 }
 
 void PutInPlace(const std::filesystem::path& from, const std::filesystem::path& to,
-                std::error_code& error) {
+                std::error_code& error, bool& onlyCopy) {
+  onlyCopy = false;
   const std::wstring source = FullPath(from);
   const std::wstring target = FullPath(to);
   if (replacementCalls.replace(target.c_str(), source.c_str(), nullptr,
@@ -209,12 +212,13 @@ void PutInPlace(const std::filesystem::path& from, const std::filesystem::path& 
   switch (const DWORD failure = GetLastError()) {
     // A target that does not exist yet is simply named.
     case ERROR_FILE_NOT_FOUND:
-      error = Rename(source, target, 1);
+      error = Rename(source, target);
       return;
-    // The old plan is gone already and the new one still has its temporary name: whatever held
-    // it (a virus scanner, typically) soon lets go of it.
+    // The old plan is gone already, or goes when another program lets go of it, and the new one
+    // still has its temporary name.
     case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
-      error = Rename(source, target, 5);
+      error = Rename(source, target);
+      onlyCopy = static_cast<bool>(error);
       return;
     default:
       error = {static_cast<int>(failure), std::system_category()};

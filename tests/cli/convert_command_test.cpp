@@ -184,9 +184,10 @@ TEST(ConvertCommandTest, WarnsOfEveryWaypointLeftOut) {
   cut("<ATCWaypointType>VOR", "</ATCWaypoint>");  // SPR
   // RDG by a name in its id, as later planners write it: named by its ident all the same.
   plan.replace(plan.find("id=\"RDG\""), 8, "id=\"Roding\"");
-  // A user waypoint named in UTF-8: told in UTF-8, not in the plan's code page.
+  // A user waypoint named in UTF-8: told in UTF-8, not in the plan's code page, and its control
+  // character (ESC, which would recolour a terminal) as "?".
   plan.replace(plan.find("<ATCWaypoint id=\"TABUM\">"), 0,
-               "<ATCWaypoint id=\"M\xC3\xBChle\"><ATCWaypointType>User</ATCWaypointType>"
+               "<ATCWaypoint id=\"M\xC3\xBChle\x1B\"><ATCWaypointType>User</ATCWaypointType>"
                "</ATCWaypoint>\n");
   cut("<WorldPosition>N48\xC2\xB0 58", "<ICAO>");
   // TABUM without its id and its ident: a waypoint of no name.
@@ -206,7 +207,7 @@ TEST(ConvertCommandTest, WarnsOfEveryWaypointLeftOut) {
             dir.File("Route.pln") + " -> " + dir.File("FS9_Route.pln") + " (2 waypoints)\n");
   const std::string prefix = "tarnwick-convert: " + dir.File("Route.pln") + ":";
   EXPECT_EQ(run.err,
-            prefix + line(" id=\"M") + ": waypoint M\xC3\x9CHLE left out: it has no position\n" +
+            prefix + line(" id=\"M") + ": waypoint M\xC3\x9CHLE? left out: it has no position\n" +
                 prefix + line(">") + ": waypoint left out: it has no position\n" + prefix +
                 line(" id=\"SPR") + ": waypoint SPR left out: it has no type\n" + prefix +
                 line(" id=\"Roding") + ": waypoint RDG left out: it has no position\n" + prefix +

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -67,8 +68,12 @@ int RunStoppedMidWrite(const std::string& command, Run run) {
     ::_exit(127);
   }
   ::close(pipeEnds[1]);
-  // The conversion itself takes a few milliseconds; by then the pipe is long full.
-  ::usleep(500'000);
+  // Until the pipe is all but full: then the program waits on it, part-way through its plan.
+  for (int wait = 0; wait < 2000; ++wait) {
+    int unread = 0;
+    if (::ioctl(pipeEnds[0], FIONREAD, &unread) == 0 && unread > 60000) break;
+    ::usleep(10'000);
+  }
   if (run == Run::TerminatedMidWrite) {
     ::kill(child, SIGTERM);
     char drained[4096];
@@ -651,21 +656,59 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& test) { return test.param.name; });
 
 // A report that cannot be written does not stop the conversions, but the run fails, as GNU
-// tools end, naming the reason.
-TEST(HostileOutputTest, FullDiskUnderTheReportFailsTheRunAfterEveryPlan) {
+// tools end, naming the reason. Closed standard descriptors are no files to write plans into.
+struct OutputCase {
+  std::string name;
+  std::string arguments;    // "{plans}" stands for the two plans
+  std::string redirection;  // of the standard output and error
+  std::string lastError;    // the last line on standard error, where it is a file
+  bool converted;           // whether both plans are written
+};
+
+class HostileOutputTest : public ::testing::TestWithParam<OutputCase> {};
+
+TEST_P(HostileOutputTest, ALostReportFailsTheRunAfterEveryPlan) {
   TempDir dir;
-  WriteFile(dir.File("a.pln"), kExample);
-  WriteFile(dir.File("b.pln"), kExample);
-  const int status =
-      std::system((std::string(TARNWICK_CONVERT_EXE) + " " + Quoted(dir.File("a.pln")) + " " +
-                   Quoted(dir.File("b.pln")) + " >/dev/full 2>" + Quoted(dir.File("stderr")))
-                      .c_str());
+  // With a waypoint left out, so that a warning is written while each plan is.
+  const std::string plan = Example("<ATCWaypointType>VOR</ATCWaypointType>", "");
+  WriteFile(dir.File("a.pln"), plan);
+  WriteFile(dir.File("b.pln"), plan);
+  ASSERT_EQ(ConvertFlightPlan(dir.File("a.pln"), dir.File("expected.pln")).result,
+            ConversionResult::Converted);
+  std::string arguments = GetParam().arguments;
+  const std::size_t plans = arguments.find("{plans}");
+  if (plans != std::string::npos) {
+    arguments.replace(plans, 7, Quoted(dir.File("a.pln")) + " " + Quoted(dir.File("b.pln")));
+  }
+  std::string redirection = GetParam().redirection;
+  const std::size_t err = redirection.find("{stderr}");
+  if (err != std::string::npos) redirection.replace(err, 8, Quoted(dir.File("stderr")));
+  const int status = std::system(
+      (std::string(TARNWICK_CONVERT_EXE) + " " + arguments + " " + redirection).c_str());
   EXPECT_EQ(ExitStatus(status), 1);
-  EXPECT_EQ(ReadFile(dir.File("stderr")),
-            "tarnwick-convert: write error: No space left on device\n");
-  EXPECT_TRUE(fs::exists(dir.File("FS9_a.pln")));
-  EXPECT_TRUE(fs::exists(dir.File("FS9_b.pln")));
+  if (err != std::string::npos) {
+    const std::string written = ReadFile(dir.File("stderr"));
+    EXPECT_EQ(written.substr(written.rfind('\n', written.size() - 2) + 1), GetParam().lastError);
+  }
+  for (const char* target : {"FS9_a.pln", "FS9_b.pln"}) {
+    if (GetParam().converted) {
+      EXPECT_TRUE(ReadFile(dir.File(target)) == ReadFile(dir.File("expected.pln"))) << target;
+    } else {
+      EXPECT_FALSE(fs::exists(dir.File(target))) << target;
+    }
+  }
 }
+
+const std::string kFullDisk = "tarnwick-convert: write error: No space left on device\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, HostileOutputTest,
+    ::testing::Values(
+        OutputCase{"FullDisk", "{plans}", ">/dev/full 2>{stderr}", kFullDisk, true},
+        OutputCase{"BothStandardOutputsClosed", "{plans}", ">&- 2>&-", "", true},
+        OutputCase{"HelpOnAFullDisk", "--help", ">/dev/full 2>{stderr}", kFullDisk, false},
+        OutputCase{"VersionOnAFullDisk", "--version", ">/dev/full 2>{stderr}", kFullDisk, false}),
+    [](const auto& test) { return test.param.name; });
 
 }  // namespace
 }  // namespace tarnwick

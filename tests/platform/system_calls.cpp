@@ -67,10 +67,14 @@ extern "C" int open(const char* path, int flags, ...) {
     errno = creationError;
     return -1;
   }
-  va_list arguments;
-  va_start(arguments, flags);
-  const auto mode = static_cast<mode_t>(va_arg(arguments, int));
-  va_end(arguments);
+  // The mode is given only with the flags that make a file.
+  mode_t mode = 0;
+  if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
+    va_list arguments;
+    va_start(arguments, flags);
+    mode = static_cast<mode_t>(va_arg(arguments, int));
+    va_end(arguments);
+  }
   static auto* const real = Real<int(const char*, int, ...)>("open");
   return real(path, flags, mode);
 }

@@ -16,10 +16,12 @@ void PrintTo(const PaintedText& text, std::ostream* os) {
 
 namespace {
 
-ProgramState Showing(DisplayState display, const LeftOutCounts& leftOut) {
+ProgramState Showing(DisplayState display, const LeftOutCounts& leftOut,
+                     const std::string& keptAs) {
   ProgramState state;
   state.DisplayState = display;
   state.WaypointsLeftOut = leftOut;
+  state.KeptAs = keptAs;
   state.SourceName = "Route.pln";
   state.TargetName = "FS9_Route.pln";
   state.SourceFolder = "D:\\Plans\\";
@@ -48,13 +50,14 @@ struct PaintCase {
   int height;
   std::vector<PaintedText> texts;
   LeftOutCounts leftOut = {};  // waypoints the conversion could not carry over
+  std::string keptAs = {};     // where the new plan is kept when the old one is gone
 };
 
 class TextsToPaintTest : public ::testing::TestWithParam<PaintCase> {};
 
 TEST_P(TextsToPaintTest, PlacesEachLineOfTheState) {
-  EXPECT_EQ(TextsToPaint(Showing(GetParam().display, GetParam().leftOut), GetParam().width,
-                         GetParam().height),
+  EXPECT_EQ(TextsToPaint(Showing(GetParam().display, GetParam().leftOut, GetParam().keptAs),
+                         GetParam().width, GetParam().height),
             GetParam().texts);
 }
 
@@ -143,6 +146,16 @@ INSTANTIATE_TEST_SUITE_P(
                    {"Flightplan could not be converted!", PaintFont::Text, 212, 211},
                    {AttributionLine, PaintFont::Default, 564, 502}},
                   {3, 0, 0}},
+        PaintCase{"NotConvertedWithThePlanKeptAside",
+                  DisplayState::NotConverted,
+                  784,
+                  542,
+                  {{"Tarnwick:", PaintFont::Title, 50, 50},
+                   {"Flightplan could not be converted!", PaintFont::Text, 212, 211},
+                   {"The FS9 plan is kept as FS9_Route.pln.k3x9qa.tmp", PaintFont::Text, 212, 251},
+                   {AttributionLine, PaintFont::Default, 564, 502}},
+                  {},
+                  "FS9_Route.pln.k3x9qa.tmp"},
         // Halves drop the remainder; lines are never moved back into a small window.
         PaintCase{"OddSizeTruncates",
                   DisplayState::WrongFormat,

@@ -91,6 +91,13 @@ BOOL WINAPI ReplaceRemovingTheTargetOnly(LPCWSTR replaced, LPCWSTR, LPCWSTR, DWO
   return FALSE;
 }
 
+// As Windows does when another program still holds the old file open: its name stays until that
+// program lets go, and the old plan is lost then.
+BOOL WINAPI ReplaceLeavingTheTargetToBeRemoved(LPCWSTR, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID) {
+  SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+  return FALSE;
+}
+
 int moves = 0;
 
 // Another program holds the new file for good.
@@ -104,14 +111,16 @@ struct Replacement {
   fs::path target;
   fs::path temporary;
   std::error_code error;
+  bool onlyCopy;
 };
 
 Replacement ReplaceInFolder(const Folder& folder) {
   Replacement replacement{
-      folder.File("FS9_Route.pln"), folder.File("FS9_Route.pln.a1b2c3.tmp"), {}};
+      folder.File("FS9_Route.pln"), folder.File("FS9_Route.pln.a1b2c3.tmp"), {}, false};
   WriteBytes(replacement.target, "old plan");
   WriteBytes(replacement.temporary, "new plan");
-  tarnwick::PutInPlace(replacement.temporary, replacement.target, replacement.error);
+  tarnwick::PutInPlace(replacement.temporary, replacement.target, replacement.error,
+                       replacement.onlyCopy);
   return replacement;
 }
 
@@ -122,7 +131,8 @@ void ReplacesUnderRelativeNames() {
   const fs::path before = fs::current_path();
   fs::current_path(folder.Path());
   std::error_code error;
-  tarnwick::PutInPlace("new.tmp", "FS9_Route.pln", error);
+  bool onlyCopy = false;
+  tarnwick::PutInPlace("new.tmp", "FS9_Route.pln", error, onlyCopy);
   fs::current_path(before);
   Check(!error, "a relative name is replaced");
   Check(ReadBytes(folder.File("FS9_Route.pln")) == "new plan", "by the new bytes");
@@ -134,7 +144,8 @@ void ReplacesUnderLongPathNames() {
   WriteBytes(folder.File("FS9_Route.pln"), "old plan");
   WriteBytes(folder.File("new.tmp"), "new plan");
   std::error_code error;
-  tarnwick::PutInPlace(prefixed / "new.tmp", prefixed / "FS9_Route.pln", error);
+  bool onlyCopy = false;
+  tarnwick::PutInPlace(prefixed / "new.tmp", prefixed / "FS9_Route.pln", error, onlyCopy);
   Check(!error, "a \\\\?\\ name is replaced");
   Check(ReadBytes(folder.File("FS9_Route.pln")) == "new plan", "by the new bytes under \\\\?\\");
 }
@@ -156,17 +167,19 @@ void KeepsTheNewPlanWhenItCannotBeNamed() {
   Check(replacement.error == std::error_code(ERROR_SHARING_VIOLATION, std::system_category()),
         "1176, held: the naming's error comes back");
   Check(moves == 5, "1176, held: the naming is tried five times");
+  Check(replacement.onlyCopy, "1176, held: the temporary file is told to be the only copy");
   Check(!fs::exists(replacement.target), "1176, held: the target is gone, as Windows leaves it");
   Check(ReadBytes(replacement.temporary) == "new plan",
         "1176, held: the temporary file keeps the new plan");
 }
 
-void ConversionTellsWhereTheNewPlanIsKept() {
+// Whether the old name is gone already or still visible until another program lets go of it.
+void ConversionTellsWhereTheNewPlanIsKept(tarnwick::ReplacementCalls failing) {
   const Folder folder("kept");
   WriteBytes(folder.File("Route.pln"), kPlan);
   WriteBytes(folder.File("FS9_Route.pln"), "old plan");
   tarnwick::ConvertFlightPlan(folder.File("Route.pln"), folder.File("FS9_Whole.pln"));
-  const CallsInPlace calls({ReplaceRemovingTheTargetOnly, MoveOfAHeldFile});
+  const CallsInPlace calls(failing);
   const tarnwick::ConversionReport report =
       tarnwick::ConvertFlightPlan(folder.File("Route.pln"), folder.File("FS9_Route.pln"));
   Check(report.result == tarnwick::ConversionResult::TargetNotWritten,
@@ -252,7 +265,8 @@ int wmain(int argc, wchar_t* argv[]) {
   ReplacesUnderLongPathNames();
   NamesTheNewPlanWhenTheReplacementLeftItUnnamed();
   KeepsTheNewPlanWhenItCannotBeNamed();
-  ConversionTellsWhereTheNewPlanIsKept();
+  ConversionTellsWhereTheNewPlanIsKept({ReplaceRemovingTheTargetOnly, MoveOfAHeldFile});
+  ConversionTellsWhereTheNewPlanIsKept({ReplaceLeavingTheTargetToBeRemoved, MoveOfAHeldFile});
   RefusesAReadOnlyTarget();
   HoldsCtrlC(argv[0]);
   return tarnwick::checks::Summary();
