@@ -374,11 +374,12 @@ TEST_P(NamePatternTest, TakesTheLongNamesItMatches) {
 INSTANTIATE_TEST_SUITE_P(
     Patterns, NamePatternTest,
     ::testing::Values(
-        NamePatternCase{"StarEndsWhereTheNameEnds",
-                        "*.pln",
-                        {"Route.pln", "Route.pln_old", "Longer name route.plnx", "b.PLN"},
-                        {"Route.pln", "b.PLN"}},
-        NamePatternCase{"Fs9PlansLeftOut", "*.pln", {"FS9_Route.pln", "Route.pln"}, {"Route.pln"}},
+        // FS9 plans are left out as a folder leaves them out.
+        NamePatternCase{
+            "StarEndsWhereTheNameEnds",
+            "*.pln",
+            {"Route.pln", "Route.pln_old", "Longer name route.plnx", "b.PLN", "FS9_Route.pln"},
+            {"Route.pln", "b.PLN"}},
         NamePatternCase{"QuestionMarkIsOneCharacter",
                         "Route?.pln",
                         {"Route.pln", "Route1.pln", "Route12.pln"},
@@ -391,10 +392,7 @@ INSTANTIATE_TEST_SUITE_P(
                         "route*.PLN",
                         {"ROUTE.pln", "Route2.Pln", "Rout.pln"},
                         {"ROUTE.pln", "Route2.Pln"}},
-        NamePatternCase{"StarTriesEveryRun", "*a*b", {"xaxb", "xab", "xba"}, {"xab", "xaxb"}},
-        NamePatternCase{
-            "NoWildcardIsTheNameItself", "Route.pln", {"route.pln", "Route.plnx"}, {"route.pln"}},
-        NamePatternCase{"NoNameLeft", "*.pln", {"FS9_a.pln", "a.txt"}, {}}),
+        NamePatternCase{"StarTriesEveryRun", "*a*b", {"xaxb", "xab", "xba"}, {"xab", "xaxb"}}),
     [](const auto& test) { return test.param.name; });
 
 }  // namespace

@@ -77,7 +77,7 @@ convert -o "$(windows_path "$work/windows")" "$(windows_path "$work/corpus")\*.p
   >/dev/null 2>"$work/again.err"
 check "a read-only FS9 plan is left as it was" test "$(cat "$edited")" = $'edited by hand in FS9\r'
 check "and the user is told it could not be written" \
-  grep -qF "$(basename "$edited") could not be written: " "$work/again.err"
+  grep -qF "$(basename "$edited") could not be written: Permission denied" "$work/again.err"
 replaced=0
 for plan in "$work"/linux/*; do
   [ "$(basename "$plan")" = "$(basename "$edited")" ] && continue
@@ -161,8 +161,8 @@ status=$?
 check "a relative name replaces its FS9 plan (status $status)" test "$status" = 0
 check "with the converted plan" cmp -s "$work/relative/FS9_Route.pln" "$examples/FS9_EDDF-EDDM.pln"
 
-# A report that cannot be written (a full disk, a closed pipe) stops no conversion, but fails the
-# run with the reason.
+# A report that cannot be written (a full disk) stops no conversion, but fails the run with the
+# reason.
 mkdir -p "$work/lost-report"
 cp "$examples/EDDF-EDDM.pln" "$work/lost-report/A.pln"
 cp "$examples/EDDF-EDDM.pln" "$work/lost-report/B.pln"
@@ -170,16 +170,6 @@ convert "$(windows_path "$work/lost-report")" >/dev/full 2>"$work/full.err"
 status=$?
 check "a full standard output fails the run (status $status)" test "$status" = 1
 check "and says so" grep -q "^tarnwick-convert: write error: " "$work/full.err"
-check "after converting every plan" \
-  test -s "$work/lost-report/FS9_A.pln" -a -s "$work/lost-report/FS9_B.pln"
-rm -f "$work/lost-report"/FS9_*
-{
-  convert "$(windows_path "$work/lost-report")" 2>"$work/pipe.err"
-  echo $? >"$work/pipe.status"
-} | true
-check "a closed standard output fails the run ($(cat "$work/pipe.status"))" \
-  test "$(cat "$work/pipe.status")" = 1
-check "and says so" grep -q "^tarnwick-convert: write error: " "$work/pipe.err"
 check "after converting every plan" \
   test -s "$work/lost-report/FS9_A.pln" -a -s "$work/lost-report/FS9_B.pln"
 

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -116,12 +117,6 @@ INSTANTIATE_TEST_SUITE_P(
                    Holds::AsItWas},
         // A folder that refuses new files outright (immutable: EPERM) is one that refuses them
         // to this user (EACCES): a plan the user may write is overwritten in place.
-        TargetCase{"FolderRefusesNewFilesToThisUser",
-                   [](const TempDir& dir) {
-                     testing::FailCreationWith(EACCES);
-                     return OldTarget(dir);
-                   },
-                   ConversionResult::Converted, "", Holds::NewPlan},
         TargetCase{"ImmutableFolder",
                    [](const TempDir& dir) {
                      testing::FailCreationWith(EPERM);
