@@ -181,8 +181,7 @@ std::vector<std::string> PlansInFolder(const std::string& folder, std::error_cod
   for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
     const std::string name = Utf8Text(entry->path().filename());
     std::error_code ignored;
-    if (HasPlanExtension(name) && name.rfind(TargetPrefix, 0) != 0 &&
-        entry->is_regular_file(ignored)) {
+    if (HasPlanExtension(name) && !IsTargetName(name) && entry->is_regular_file(ignored)) {
       names.push_back(name);
     }
   }

@@ -54,7 +54,7 @@ bool NameMatches(std::string_view pattern, std::string_view name, const NameFold
 std::vector<std::string> NamesMatching(std::string_view pattern, std::vector<std::string> names,
                                        const NameFold& fold) {
   std::erase_if(names, [&](const std::string& name) {
-    return name.rfind(TargetPrefix, 0) == 0 || !NameMatches(pattern, name, fold);
+    return IsTargetName(name) || !NameMatches(pattern, name, fold);
   });
   std::sort(names.begin(), names.end());
   return names;

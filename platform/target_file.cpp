@@ -85,20 +85,19 @@ std::string ReadWhole(const std::filesystem::path& path, std::size_t limit,
 }  // namespace
 
 TargetFile::TargetFile(NativeFile file, std::filesystem::path target,
-                       std::filesystem::path temporary, std::optional<std::string> oldBytes)
+                       std::filesystem::path temporary, std::unique_ptr<OldPlan> oldPlan)
     : file_(std::move(file)),
       stream_(file_),
       target_(std::move(target)),
       temporary_(std::move(temporary)),
-      oldBytes_(std::move(oldBytes)) {}
+      oldPlan_(std::move(oldPlan)) {}
 
 TargetFile::TargetFile(TargetFile&& other) noexcept
     : file_(std::move(other.file_)),
       stream_(file_),
       target_(std::move(other.target_)),
       temporary_(std::exchange(other.temporary_, {})),
-      oldBytes_(std::exchange(other.oldBytes_, std::nullopt)),
-      held_(std::move(other.held_)),
+      oldPlan_(std::move(other.oldPlan_)),
       keptAs_(std::move(other.keptAs_)) {}
 
 TargetFile::~TargetFile() { Discard(); }
@@ -140,22 +139,20 @@ TargetFile TargetFile::Overwrite(NativeFile existing, const std::filesystem::pat
                                  std::error_code& error) {
   std::string oldBytes = ReadWhole(target, kMostBytesOverwritten, error);
   if (error) return TargetFile({}, target);
-  TargetFile overwritten(std::move(existing), target, {}, std::move(oldBytes));
-  overwritten.held_ = std::make_unique<InterruptionsHeld>();
-  return overwritten;
+  return TargetFile(std::move(existing), target, {},
+                    std::make_unique<OldPlan>(std::move(oldBytes)));
 }
 
 void TargetFile::Commit(std::error_code& error) {
   error = WriteError();
   // A longer old plan leaves no tail behind the new one.
-  if (!error && oldBytes_) file_.Truncate(stream_.Written(), error);
+  if (!error && oldPlan_) file_.Truncate(stream_.Written(), error);
   if (!error) file_.Sync(error);
   if (error) {
     Discard();
     return;
   }
-  oldBytes_.reset();
-  held_.reset();
+  oldPlan_.reset();
   file_.Close(error);
   if (error || temporary_.empty()) return;
   bool onlyCopy = false;
@@ -170,8 +167,7 @@ void TargetFile::Commit(std::error_code& error) {
 }
 
 void TargetFile::Discard() {
-  if (oldBytes_) PutOldBytesBack();
-  held_.reset();
+  if (oldPlan_) PutOldBytesBack();
   if (temporary_.empty()) return;
   std::error_code ignored;
   if (file_.IsOpen()) file_.Close(ignored);
@@ -183,10 +179,11 @@ void TargetFile::Discard() {
 void TargetFile::PutOldBytesBack() {
   std::error_code error;
   file_.SeekToStart(error);
-  if (!error) file_.Write(oldBytes_->data(), oldBytes_->size(), error);
-  if (!error) file_.Truncate(oldBytes_->size(), error);
+  const std::string& bytes = oldPlan_->bytes;
+  if (!error) file_.Write(bytes.data(), bytes.size(), error);
+  if (!error) file_.Truncate(bytes.size(), error);
   if (!error) file_.Sync(error);
-  oldBytes_.reset();
+  oldPlan_.reset();
 }
 
 }  // namespace tarnwick

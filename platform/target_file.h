@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <streambuf>
 #include <string>
 #include <system_error>
@@ -44,8 +43,16 @@ class TargetFile {
   const std::filesystem::path& KeptAs() const { return keptAs_; }
 
  private:
+  // The old plan while it is overwritten in place: its bytes, to be written back over a new plan
+  // that does not fit, and the signals held until the file holds a whole plan again.
+  struct OldPlan {
+    explicit OldPlan(std::string oldBytes) : bytes(std::move(oldBytes)) {}
+    std::string bytes;
+    InterruptionsHeld held;
+  };
+
   TargetFile(NativeFile file, std::filesystem::path target, std::filesystem::path temporary = {},
-             std::optional<std::string> oldBytes = std::nullopt);
+             std::unique_ptr<OldPlan> oldPlan = nullptr);
 
   static TargetFile Overwrite(NativeFile existing, const std::filesystem::path& target,
                               std::error_code& error);
@@ -55,10 +62,8 @@ class TargetFile {
   NativeFile file_;
   FileTargetBuffer stream_;
   std::filesystem::path target_;
-  std::filesystem::path temporary_;      // empty unless a temporary file is being written
-  std::optional<std::string> oldBytes_;  // the old plan while it is being overwritten in place
-  // Held from the moment an old plan is taken to be overwritten until it holds a whole plan again.
-  std::unique_ptr<InterruptionsHeld> held_;
+  std::filesystem::path temporary_;   // empty unless a temporary file is being written
+  std::unique_ptr<OldPlan> oldPlan_;  // set only while an old plan is overwritten in place
   std::filesystem::path keptAs_;
 };
 
