@@ -93,13 +93,6 @@ INSTANTIATE_TEST_SUITE_P(
             542,
             ConvertedTexts({{"1 waypoint was left out: no position.", PaintFont::Text, 72, 411}}),
             {0, 1, 0}},
-        PaintCase{
-            "ConvertedWithTwoWithoutType",
-            DisplayState::Converted,
-            784,
-            542,
-            ConvertedTexts({{"2 waypoints were left out: no type.", PaintFont::Text, 72, 411}}),
-            {2, 0, 0}},
         PaintCase{"ConvertedEndingInsideOne",
                   DisplayState::Converted,
                   784,
